@@ -1,0 +1,29 @@
+# Build strictness in one place: every target links tq_common.
+option(WITH_ASAN "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+add_library(tq_common INTERFACE)
+target_compile_features(tq_common INTERFACE cxx_std_20)
+target_compile_options(tq_common INTERFACE -Wall -Wextra -Wpedantic -Werror)
+target_compile_definitions(tq_common INTERFACE
+    QT_NO_CAST_FROM_ASCII
+    QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+    QT_NO_KEYWORDS
+    TQTOOL_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+    TQTOOL_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+    TQTOOL_VERSION_PATCH=${PROJECT_VERSION_PATCH})
+
+if(WITH_ASAN)
+    target_compile_options(tq_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+        -fno-sanitize-recover=undefined)
+    target_link_options(tq_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+# tq_add_test(NAME SOURCE LABEL LIBS...): one executable per class under test.
+function(tq_add_test name source label)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE tq_common tqtestsupport Qt6::Test ${ARGN})
+    add_test(NAME ${name} COMMAND ${name})
+    set(env "QT_QPA_PLATFORM=offscreen" "TQ_BUILD_DIR=${PROJECT_BINARY_DIR}"
+        "TQ_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "ASAN_OPTIONS=detect_leaks=0")
+    set_tests_properties(${name} PROPERTIES LABELS ${label} ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
