@@ -1,0 +1,14 @@
+#pragma once
+
+#include "app/AppPaths.h"
+#include "platform/Prompter.h"
+
+// What every window is built with: where the program's files are and how it asks the operator.
+// Windows take an AppContext& and keep the reference; the context outlives them all.
+struct AppContext
+{
+    AppPaths paths;
+    Prompter& prompter;
+    // The program's title, used for message boxes that name no other title.
+    QString title = QStringLiteral("TQ & QOR Tool");
+};
