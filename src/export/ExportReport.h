@@ -17,6 +17,13 @@ struct ExportReport
     qint64 incomplete = 0;
     // Punches whose direction is neither IN nor OUT, not written to the time-attendance database.
     qint64 withoutDirection = 0;
+
+    static ExportReport busy()
+    {
+        ExportReport report;
+        report.status = Status::Busy;
+        return report;
+    }
 };
 
 namespace ExportMessages {

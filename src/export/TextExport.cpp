@@ -27,11 +27,8 @@ TextExport::TextExport(AppPaths paths, RunProgress& progress)
 Expected<ExportReport> TextExport::Export(const TextExportRequest& request, const ExportLineBuilder& lineFor)
 {
     RunProgress::Guard guard(m_progress);
-    if (!guard) {
-        ExportReport busy;
-        busy.status = ExportReport::Status::Busy;
-        return busy;
-    }
+    if (!guard)
+        return ExportReport::busy();
     m_progress.reset();
 
     StagedExportFile file(m_paths.stagingFile(), request.outputFile);
@@ -53,12 +50,33 @@ Expected<ExportReport> TextExport::Export(const TextExportRequest& request, cons
         report.message = ExportMessages::NoData;
         return report;
     }
+    return writeWorkTable(request, lineFor, file, report);
+}
 
+Expected<ExportReport> TextExport::ExportWorkTable(const TextExportRequest& request,
+                                                   const ExportLineBuilder& lineFor)
+{
+    RunProgress::Guard guard(m_progress);
+    if (!guard)
+        return ExportReport::busy();
+    m_progress.reset();
+    StagedExportFile file(m_paths.stagingFile(), request.outputFile);
+    if (const Outcome begun = file.begin(); !begun)
+        return Expected<ExportReport>::failure(begun.error());
+    return writeWorkTable(request, lineFor, file, ExportReport());
+}
+
+Expected<ExportReport> TextExport::writeWorkTable(const TextExportRequest& request,
+                                                  const ExportLineBuilder& lineFor, StagedExportFile& file,
+                                                  ExportReport report)
+{
+    const ExportFilter& filter = request.filter;
     WorkTableReader reader(Connections::get(Connections::LocalConnection));
     if (const Outcome opened = reader.open(); !opened)
         return stopped(opened.error(), request.outputFile);
 
-    PunchRow row;
+    PunchRecord row;
+    qint64 rows = 0;
     if (!filter.chosenEmployees) {
         for (;;) {
             m_progress.yield();
@@ -68,6 +86,7 @@ Expected<ExportReport> TextExport::Export(const TextExportRequest& request, cons
             if (!*more)
                 break;
             file.writeLine(lineFor(row));
+            ++rows;
             ++report.written;
             m_progress.advance();
         }
@@ -89,7 +108,8 @@ Expected<ExportReport> TextExport::Export(const TextExportRequest& request, cons
                 return stopped(more.error(), request.outputFile);
             if (!*more)
                 break;
-            const auto group = groupOf.constFind(row.HID);
+            ++rows;
+            const auto group = groupOf.constFind(row.hid);
             if (group != groupOf.constEnd()) {
                 QByteArray& lines = groups[*group];
                 lines += Cp874::encode(lineFor(row));
@@ -104,6 +124,12 @@ Expected<ExportReport> TextExport::Export(const TextExportRequest& request, cons
         }
     }
 
+    if (rows == 0) {
+        file.abandon();
+        report.status = ExportReport::Status::NoData;
+        report.message = ExportMessages::NoData;
+        return report;
+    }
     if (report.written == 0) {
         // Rows were found, but none of a chosen employee: the file holds one blank line.
         file.writeLine(QStringLiteral(" "));

@@ -32,11 +32,8 @@ TimeAttendanceExport::TimeAttendanceExport(QSqlDatabase timeAttendance, RunProgr
 Expected<ExportReport> TimeAttendanceExport::ExportTA(const ExportFilter& filter)
 {
     RunProgress::Guard guard(m_progress);
-    if (!guard) {
-        ExportReport busy;
-        busy.status = ExportReport::Status::Busy;
-        return busy;
-    }
+    if (!guard)
+        return ExportReport::busy();
     m_progress.reset();
     if (!m_target.isValid() || !m_target.isOpen())
         return Expected<ExportReport>::failure(QStringLiteral(
@@ -80,7 +77,7 @@ Expected<ExportReport> TimeAttendanceExport::ExportTA(const ExportFilter& filter
     if (!insert.isValid())
         return failed(insert.error());
 
-    PunchRow row;
+    PunchRecord row;
     QVariantList values(4);
     for (;;) {
         m_progress.yield();
@@ -90,14 +87,14 @@ Expected<ExportReport> TimeAttendanceExport::ExportTA(const ExportFilter& filter
         if (!*more)
             break;
         m_progress.advance();
-        if (row.Status != u"1" && row.Status != u"2") {
+        if (row.status != u"1" && row.status != u"2") {
             ++report.withoutDirection;
             continue;
         }
-        values[0] = row.FID;
-        values[1] = row.HID;
+        values[0] = row.fid;
+        values[1] = row.hid;
         values[2] = BuddhistStamp(row.wDate, row.wTime);
-        values[3] = row.Status == u"1" ? QStringLiteral("IN") : QStringLiteral("OUT");
+        values[3] = row.status == u"1" ? QStringLiteral("IN") : QStringLiteral("OUT");
         if (!remove.exec(values))
             return failed(remove.error());
         if (!insert.exec(values))

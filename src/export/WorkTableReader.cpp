@@ -24,18 +24,18 @@ Outcome WorkTableReader::open()
     return Outcome::success();
 }
 
-Expected<bool> WorkTableReader::next(PunchRow& row)
+Expected<bool> WorkTableReader::next(PunchRecord& row)
 {
     if (!m_query.next()) {
         if (m_query.lastError().isValid())
             return Expected<bool>::failure(describeSqlError(m_query, ReadWorkTable));
         return false;
     }
-    row.HID = m_query.value(m_columns[0]).toString();
-    row.FID = m_query.value(m_columns[1]).toString();
-    row.GID = m_query.value(m_columns[2]).toString();
+    row.hid = m_query.value(m_columns[0]).toString();
+    row.fid = m_query.value(m_columns[1]).toString();
+    row.gid = m_query.value(m_columns[2]).toString();
     row.wDate = m_query.value(m_columns[3]).toString();
     row.wTime = m_query.value(m_columns[4]).toString();
-    row.Status = m_query.value(m_columns[5]).toString();
+    row.status = m_query.value(m_columns[5]).toString();
     return true;
 }

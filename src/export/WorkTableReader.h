@@ -1,7 +1,7 @@
 #pragma once
 
+#include "export/PunchRecord.h"
 #include "platform/Outcome.h"
-#include "search/PunchRow.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -13,7 +13,7 @@ public:
     explicit WorkTableReader(QSqlDatabase local);
     Outcome open();
     // Fills row with the next punch; Expected false at the end.
-    Expected<bool> next(PunchRow& row);
+    Expected<bool> next(PunchRecord& row);
 
 private:
     QSqlDatabase m_local;
