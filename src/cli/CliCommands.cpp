@@ -1,7 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliLayouts.h"
 #include "cli/CliTerminal.h"
-
 #include "platform/IniFile.h"
 
 namespace {
@@ -35,6 +35,8 @@ const QList<CliCommand>& cliCommands()
         {QStringLiteral("settings-set"), QStringLiteral("KEY VALUE"), settingsSet},
         {QStringLiteral("import"), QStringLiteral("[FILE]"), cliImport},
         {QStringLiteral("download"), QStringLiteral("--ip IP [--port N] [--erase]"), cliDownload},
+        {QStringLiteral("layouts"), QString(), cliLayouts},
+        {QStringLiteral("preview"), QStringLiteral("--layout NAME"), cliPreview},
     };
     return commands;
 }
