@@ -29,6 +29,7 @@ private Q_SLOTS:
     void storedPassword_data();
     void storedPassword();
     void storedPasswordInConnectionString();
+    void handWrittenFile();
     void emptyStoreFailsToOpen();
     void silentServerFailsWithinTimeout();
 
@@ -186,6 +187,18 @@ void TestTimeAttendanceConnection::storedPasswordInConnectionString()
     store({{u"DSN"_qs, u"TimeDb"_qs}, {u"PWD"_qs, u"tfdsfu\u0001"_qs}, {u"UID"_qs, u"hr"_qs}});
     QCOMPARE(BuildTimeAttendanceConnectionString(),
              u"PROVIDER=MSDASQL;DSN=TimeDb;UID=hr;PWD=secret;Database="_qs);
+}
+
+// The file as an operator writes it by hand on Linux.
+void TestTimeAttendanceConnection::handWrittenFile()
+{
+    const QString dir = m_config->filePath(QStringLiteral("ZUN Vantorel"));
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY(TestFiles::write(dir + QStringLiteral("/Configuration Connection Tools.conf"),
+                             "[General]\nDSN=TimeAttendance\nDriver=PostgreSQL Unicode\nServer=192.168.1.20\n"
+                             "Port=5432\nUID=hr\nPWD=\"tfdsfu\\x1\"\nDatabase=ta\n"));
+    QCOMPARE(BuildTimeAttendanceConnectionString(),
+             u"PROVIDER=MSDASQL;DSN=TimeAttendance;UID=hr;PWD=secret;Database=ta"_qs);
 }
 
 void TestTimeAttendanceConnection::emptyStoreFailsToOpen()

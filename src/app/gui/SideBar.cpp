@@ -43,7 +43,11 @@ QTreeWidgetItem* SideBar::addItem(const QString& groupCaption, const QString& ca
     auto* item = new QTreeWidgetItem(parentGroup, QStringList{caption});
     item->setData(0, ValueRole, userData);
     item->setFont(0, m_itemFont);
-    item->setIcon(0, icon);
+    // every icon at the same size, so that the captions line up
+    if (!icon.isNull())
+        item->setIcon(
+            0,
+            QIcon(icon.pixmap(iconSize()).scaled(iconSize(), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
     item->setToolTip(0, caption);
     parentGroup->setExpanded(true);
     return item;
