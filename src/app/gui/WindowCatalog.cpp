@@ -2,10 +2,12 @@
 
 #include "app/gui/WindowRegistry.h"
 #include "enrol/frmEnroll.h"
+#include "formats/frmEditExport.h"
 
 // One line per window kind (see WindowRegistry.h). A kind missing here is reported to the
 // operator as not available when the side bar asks for it.
 void registerWindows(WindowRegistry& registry)
 {
     registry.add<frmEnroll>(WindowId::Enroll);
+    registry.add<frmEditExport>(WindowId::EditExport);
 }
