@@ -69,6 +69,7 @@ void setupGrid(QTableView& grid, LayoutGridModel& model, int extraTwips)
     grid.setEditTriggers(QAbstractItemView::NoEditTriggers);
     // rows are chosen with the mouse; the buttons act on the chosen row
     grid.setFocusPolicy(Qt::NoFocus);
+    grid.setTextElideMode(Qt::ElideNone);
     grid.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid.setColumnWidth(LayoutGridModel::NameColumn, pixels(grid, NameColumnTwips));
     grid.setColumnWidth(LayoutGridModel::WidthColumn, pixels(grid, WidthColumnTwips));

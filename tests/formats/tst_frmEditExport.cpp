@@ -92,6 +92,7 @@ private Q_SLOTS:
     void headerRowEditsNothing();
     void openingLeavesFirstAlignmentAlone();
     void roundTripWithoutChanges();
+    void layoutOfFiveFields();
 
 private:
     template <typename T> T* child(const char* name)
@@ -598,14 +599,14 @@ void TestFrmEditExport::eventRowInOnlyClearsOutOnly()
     QVERIFY(child<QCheckBox>("optOUT")->isChecked());
     QVERIFY(!child<QCheckBox>("optIN")->isChecked());
 
-    QTest::mouseClick(child<QCheckBox>("optIN"), Qt::LeftButton);
+    child<QCheckBox>("optIN")->click();
     QVERIFY(child<QCheckBox>("optIN")->isChecked());
     QVERIFY(!child<QCheckBox>("optOUT")->isChecked());
     QCOMPARE(ExportLayout::current().inOnly, qint16(1));
     QCOMPARE(ExportLayout::current().outOnly, qint16(0));
-    QTest::mouseClick(child<QCheckBox>("optIN"), Qt::LeftButton);
+    child<QCheckBox>("optIN")->click();
     QCOMPARE(ExportLayout::current().inOnly, qint16(0));
-    QTest::mouseClick(child<QCheckBox>("optOUT"), Qt::LeftButton);
+    child<QCheckBox>("optOUT")->click();
     QCOMPARE(ExportLayout::current().outOnly, qint16(1));
     QCOMPARE(ExportLayout::current().inOnly, qint16(0));
 
@@ -797,6 +798,21 @@ void TestFrmEditExport::roundTripWithoutChanges()
     QCOMPARE(ReadLayoutValue(sections[2], QStringLiteral("OUTOnly"), path), QStringLiteral("1"));
     QCOMPARE(ReadLayoutValue(QStringLiteral("ZUNDataView"), QStringLiteral("ViewName"), path),
              QStringLiteral("Three"));
+}
+
+void TestFrmEditExport::layoutOfFiveFields()
+{
+    m_editor->setEditorMode(frmEditExport::NewLayout);
+    for (const char* name : {"UID", "Kestrum ID", "Date", "Time", "Event"})
+        addField(QString::fromLatin1(name));
+    child<QRadioButton>("optDelimiter_1")->click();
+    clickRow(grid(), 3);
+    child<QRadioButton>("Option2")->click();
+    child<QLineEdit>("txtFileName")->setText(QStringLiteral("Week"));
+    QCOMPARE(preview(), QStringLiteral("0000001,02,dd/MM/yyyy,HH:mm:ss,01"));
+    QCOMPARE(child<QLabel>("Label1")->text(), QStringLiteral("Date"));
+    if (qEnvironmentVariableIsSet("TQ_SCREENSHOT"))
+        QVERIFY(m_editor->grab().save(qEnvironmentVariable("TQ_SCREENSHOT")));
 }
 
 QTEST_MAIN(TestFrmEditExport)
