@@ -1,0 +1,91 @@
+#include "export/ExportFilter.h"
+
+#include <array>
+
+namespace {
+
+// Statement shapes by [employees chosen][date range][terminals chosen], with E and F standing
+// for a list of parameters and each date a parameter of its own.
+struct Shapes
+{
+    const char* raw;
+    const char* filtered;
+    const char* timeAttendance;
+};
+
+constexpr Shapes LocalShapes[2][2][2] = {
+    {{{"select * from tblExport order by HID", "select * from tblExport order by HID ASC,wdate ASC,wtime ASC",
+       "select * from tblExport order by HID ASC,wdate ASC,wtime ASC"},
+      {"select * from tblExport where FID in (F) order by HID",
+       "select * from tblExport where FID in (F) order by HID ASC,wdate ASC,wtime ASC",
+       "select * from tblExport where FID in (F) order by HID ASC,wdate ASC,wtime ASC"}},
+     {{"select * from tblExport  where wdate between ? and ? order by HID",
+       "select * from tblExport  where wdate between ? and ? order by HID ASC,wdate ASC,wtime ASC",
+       "select * from tblExport  where wdate between ? and ? order by HID ASC,wdate ASC,wtime ASC"},
+      {"select * from tblExport  where FID in (F) and wdate between ? and ? order by HID",
+       "select * from tblExport  where  FID in (F) and wdate between ? and ? order by HID ASC,wdate "
+       "ASC,wtime ASC",
+       "select * from tblExport  where FID in (F) and wdate between ? and ? order by HID ASC,wdate ASC,wtime "
+       "ASC"}}},
+    {{{"select * from tblExport where HID in (E) ORDER BY HID",
+       "select * from tblExport where HID in (E) order by HID ASC,wdate ASC,wtime ASC",
+       "select * from tblExport where HID in (E) order by HID ASC,wdate ASC,wtime ASC"},
+      {"select * from tblExport where HID in (E) and FID in (F) ORDER BY HID",
+       "select * from tblExport where HID in (E) and FID in (F) order by HID ASC,wdate ASC,wtime ASC",
+       "select * from tblExport where HID in (E) and FID in (F) order by HID ASC,wdate ASC,wtime ASC"}},
+     {{"select * from tblExport where HID in (E) and wDate BETWEEN ? AND ? ORDER BY HID",
+       "select * from tblExport  where HID in (E) and wDate BETWEEN ? AND ? order by HID ASC,wdate ASC,wtime "
+       "ASC",
+       "select * from tblExport  where HID in (E) and wDate BETWEEN ? AND ? order by HID ASC,wdate ASC,wtime "
+       "ASC"},
+      {"select * from tblExport where HID in (E) and FID in (F) and wDate BETWEEN ? AND ? ORDER BY HID",
+       "select * from tblExport  where HID in (E) and FID in (F) and wDate BETWEEN ? AND ? order by HID "
+       "ASC,wdate ASC,wtime ASC",
+       "select * from tblExport  where HID in (E) and FID in (F) and wDate BETWEEN ? AND ? order by HID "
+       "ASC,wdate ASC,wtime ASC"}}}};
+
+QString placeholders(qsizetype count)
+{
+    QString text;
+    for (qsizetype i = 0; i < count; ++i)
+        text += i == 0 ? QStringLiteral("?") : QStringLiteral(",?");
+    return text;
+}
+
+} // namespace
+
+QStringList SplitIdList(const QString& box)
+{
+    QStringList ids = box.trimmed().split(u',');
+    for (QString& id : ids)
+        id = id.trimmed();
+    return ids;
+}
+
+SourceQuery BuildLocalPunchQuery(const ExportFilter& filter, PunchQueryKind kind)
+{
+    const Shapes& shapes = LocalShapes[filter.chosenEmployees][filter.dateRange][filter.chosenTerminals];
+    const char* shape = kind == PunchQueryKind::Raw        ? shapes.raw
+                        : kind == PunchQueryKind::Filtered ? shapes.filtered
+                                                           : shapes.timeAttendance;
+    SourceQuery query;
+    query.statement = QString::fromLatin1(shape);
+    // The pieces stand in the statement in the order employees, terminals, dates.
+    if (filter.chosenEmployees) {
+        const QStringList ids = SplitIdList(filter.employees);
+        query.statement.replace(QStringLiteral("(E)"), u'(' + placeholders(ids.size()) + u')');
+        for (const QString& id : ids)
+            query.values.append(id);
+    }
+    if (filter.chosenTerminals) {
+        const QStringList ids = SplitIdList(filter.terminals);
+        query.statement.replace(QStringLiteral("(F)"), u'(' + placeholders(ids.size()) + u')');
+        for (const QString& id : ids)
+            query.values.append(id);
+    }
+    if (filter.dateRange) {
+        query.values.append(filter.from);
+        query.values.append(filter.to);
+    }
+    return query;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "app/AppPaths.h"
+#include "export/ExportFilter.h"
+#include "export/ExportReport.h"
+#include "export/PunchRecord.h"
+#include "platform/Outcome.h"
+#include "search/RunProgress.h"
+
+#include <functional>
+
+class StagedExportFile;
+
+struct TextExportRequest
+{
+    ExportFilter filter;
+    QString outputFile;
+};
+
+// Builds the text line of one punch (the current layout's line builder).
+using ExportLineBuilder = std::function<QString(const PunchRecord&)>;
+
+// Text export from the local database: searches the punches the filter selects into the work
+// table (paired into IN and OUT for filtered data), then writes one line per punch of the work
+// table, in order of person, date and time, through the staging file to the chosen file.
+// With chosen employees the lines come grouped by the IDs of the employee box, in the box's
+// order, each employee's lines in work-table order.
+class TextExport final
+{
+public:
+    TextExport(AppPaths paths, RunProgress& progress);
+    Expected<ExportReport> Export(const TextExportRequest& request, const ExportLineBuilder& lineFor);
+    // The second half of Export: writes the work table as it stands to the chosen file. When the
+    // work table holds rows but none of a chosen employee, the file holds one blank line.
+    Expected<ExportReport> ExportWorkTable(const TextExportRequest& request,
+                                           const ExportLineBuilder& lineFor);
+
+private:
+    Expected<ExportReport> writeWorkTable(const TextExportRequest& request, const ExportLineBuilder& lineFor,
+                                          StagedExportFile& file, ExportReport report);
+
+    AppPaths m_paths;
+    RunProgress& m_progress;
+};

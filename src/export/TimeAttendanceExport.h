@@ -1,0 +1,29 @@
+#pragma once
+
+#include "export/ExportFilter.h"
+#include "export/ExportReport.h"
+#include "platform/Outcome.h"
+#include "search/RunProgress.h"
+
+#include <QSqlDatabase>
+
+// The stamp written to the time-attendance database: "yyyy/MM/dd HH:mm:ss" with the year of
+// the Christian-era wDate plus 543.
+QString BuddhistStamp(const QString& wDate, const QString& wTime);
+
+// Export into the time-attendance database's tblTransaction: the punches the filter selects,
+// always paired into IN and OUT, each written after deleting an identical row, so exporting a
+// period twice leaves one row per punch. A punch whose direction is neither IN nor OUT is not
+// written and is counted in the report. Where the driver offers transactions the run is one
+// transaction, so a failure leaves tblTransaction as it was.
+class TimeAttendanceExport final
+{
+public:
+    TimeAttendanceExport(QSqlDatabase timeAttendance, RunProgress& progress);
+    // The data-type choice of the filter plays no part: the punches are always paired.
+    Expected<ExportReport> ExportTA(const ExportFilter& filter);
+
+private:
+    QSqlDatabase m_target;
+    RunProgress& m_progress;
+};
