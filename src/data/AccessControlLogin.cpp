@@ -56,6 +56,7 @@ Outcome OpenAccessControlDatabase(const AccessControlLogin& login, const QString
     QString why = db.lastError().text().trimmed();
     if (why.isEmpty())
         why = QStringLiteral("the driver gave no reason");
+    db = QSqlDatabase();
     Connections::close(Connections::AccessControlConnection);
     return Outcome::failure(
         QStringLiteral("Cannot connect to the database %1 on %2 through the ODBC driver \"%3\":\n%4")
