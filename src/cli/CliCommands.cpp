@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliLayouts.h"
 #include "platform/IniFile.h"
 
 namespace {
@@ -31,6 +32,8 @@ const QList<CliCommand>& cliCommands()
     static const QList<CliCommand> commands = {
         {QStringLiteral("settings-get"), QStringLiteral("KEY [DEFAULT]"), settingsGet},
         {QStringLiteral("settings-set"), QStringLiteral("KEY VALUE"), settingsSet},
+        {QStringLiteral("layouts"), QString(), cliLayouts},
+        {QStringLiteral("preview"), QStringLiteral("--layout NAME"), cliPreview},
     };
     return commands;
 }
