@@ -8,6 +8,9 @@ cd "$(dirname "$0")"
 ./scripts/install-deps.sh
 ./scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# the executables' place in the build tree
+exe() { if [ -x "build/$1" ]; then echo "build/$1"; else echo "build/$2/$1"; fi; }
+
 sim_pid=
 stop_sim() {
     if [ -n "$sim_pid" ]; then
@@ -17,7 +20,7 @@ stop_sim() {
 }
 trap stop_sim EXIT
 
-build/sim/tq90-sim --port 5001 --control-port 5002 --log resources/sample-log.bin \
+"$(exe tq90-sim sim)" --port 5001 --control-port 5002 --log resources/sample-log.bin \
     </dev/null >build/tq90-sim.log 2>&1 &
 sim_pid=$!
 for _ in $(seq 50); do
@@ -34,4 +37,4 @@ for _ in $(seq 50); do
 done
 [ -n "$sim_pid" ] && head -n 1 build/tq90-sim.log
 
-build/tqtool "$@"
+"$(exe tqtool src)" "$@"
