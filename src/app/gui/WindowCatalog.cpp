@@ -2,6 +2,8 @@
 
 #include "app/frmAbout.h"
 #include "app/gui/WindowRegistry.h"
+#include "data/frmconnectsql.h"
+#include "data/gui/AccessControlHandOver.h"
 #include "enrol/frmEnroll.h"
 #include "terminal/frmconnect.h"
 
@@ -26,4 +28,9 @@ void registerWindows(WindowRegistry& registry)
         w.setCloseFormatEditor([&registry] { registry.unload(WindowId::EditExport); });
     });
     registry.add<frmEnroll>(WindowId::Enroll);
+    // Side-bar items 5 and 6: the access-control export to a text file or into the TA database.
+    registry.add<frmconnectsql>(WindowId::ConnectSql, [&registry](frmconnectsql& w, int item) {
+        w.setFileMode(item == 5);
+        w.setAfterConnect([&registry](bool fileMode) { return OpenAccessControlExport(registry, fileMode); });
+    });
 }
