@@ -26,6 +26,27 @@ TextExport::TextExport(AppPaths paths, RunProgress& progress)
 
 Expected<ExportReport> TextExport::Export(const TextExportRequest& request, const ExportLineBuilder& lineFor)
 {
+    return run(request, lineFor, [this](const ExportFilter& filter) {
+        return SearchHuman(
+            BuildLocalPunchQuery(filter, filter.filtered ? PunchQueryKind::Filtered : PunchQueryKind::Raw),
+            filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress);
+    });
+}
+
+Expected<ExportReport> TextExport::ExportQORSQL(const TextExportRequest& request,
+                                                const ExportLineBuilder& lineFor)
+{
+    return run(request, lineFor, [this](const ExportFilter& filter) {
+        return SearchHumanQORSQL(BuildAccessControlPunchQuery(filter, filter.filtered
+                                                                          ? PunchQueryKind::Filtered
+                                                                          : PunchQueryKind::Raw),
+                                 filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress);
+    });
+}
+
+Expected<ExportReport> TextExport::run(const TextExportRequest& request, const ExportLineBuilder& lineFor,
+                                       const Search& search)
+{
     RunProgress::Guard guard(m_progress);
     if (!guard)
         return ExportReport::busy();
@@ -35,10 +56,7 @@ Expected<ExportReport> TextExport::Export(const TextExportRequest& request, cons
     if (const Outcome begun = file.begin(); !begun)
         return Expected<ExportReport>::failure(begun.error());
 
-    const ExportFilter& filter = request.filter;
-    const Expected<SearchResult> found = SearchHuman(
-        BuildLocalPunchQuery(filter, filter.filtered ? PunchQueryKind::Filtered : PunchQueryKind::Raw),
-        filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress);
+    const Expected<SearchResult> found = search(request.filter);
     if (!found)
         return stopped(found.error(), request.outputFile);
 

@@ -3,7 +3,10 @@
 #include "export/ExportFilter.h"
 #include "export/ExportReport.h"
 #include "platform/Outcome.h"
+#include "search/AttendanceSearch.h"
 #include "search/RunProgress.h"
+
+#include <functional>
 
 #include <QSqlDatabase>
 
@@ -22,8 +25,11 @@ public:
     TimeAttendanceExport(QSqlDatabase timeAttendance, RunProgress& progress);
     // The data-type choice of the filter plays no part: the punches are always paired.
     Expected<ExportReport> ExportTA(const ExportFilter& filter);
+    // The same from the access-control server's log RALog (AccessControlConnection).
+    Expected<ExportReport> ExportTAQORSQL(const ExportFilter& filter);
 
 private:
+    Expected<ExportReport> run(const std::function<Expected<SearchResult>()>& search);
     QSqlDatabase m_target;
     RunProgress& m_progress;
 };

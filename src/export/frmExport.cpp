@@ -573,16 +573,8 @@ void frmExport::runExport(Source source, Target target)
                                                       "up in this window. Connect to the server again."));
             return;
         }
-        const Prompter::Answer answer = m_context.prompter.message(
-            Prompter::Icon::Question, QStringLiteral("จัดการข้อมูลในเครื่องสแกน"),
-            QStringLiteral("ลบข้อมูลในเครื่องสแกนหลังนำเข้าข้อมูลแล้ว"), Prompter::Buttons::YesNo);
-        const Expected<QString> pulled = m_accessControl.pullLogs(answer == Prompter::Answer::Yes ? 1 : 0);
-        if (!pulled) {
-            m_context.prompter.message(Prompter::Icon::Critical, m_context.title, pulled.error());
+        if (!m_accessControl.pullLogs())
             return;
-        }
-        if (!pulled->isEmpty())
-            m_context.prompter.message(Prompter::Icon::Warning, m_context.title, *pulled);
     }
 
     const ExportFilter filter = currentFilter();

@@ -48,10 +48,10 @@ public:
     // access-control modes.
     struct AccessControlSource
     {
-        // Brings the server's logs into RALog before either access-control export; deleteFlag 1
-        // deletes them on the scanners after the import, 0 keeps them. Returns a note for the
-        // operator (empty when there is nothing to say); a failure stops the export.
-        std::function<Expected<QString>(qint16 deleteFlag)> pullLogs;
+        // Runs first in either access-control export: asks whether the scanners' data is deleted
+        // after the import and brings the server's logs into RALog. False stops the export (the
+        // operator has been told why).
+        std::function<bool()> pullLogs;
         std::function<Expected<ExportReport>(TextExport&, const TextExportRequest&, const ExportLineBuilder&)>
             exportText;
         std::function<Expected<ExportReport>(TimeAttendanceExport&, const ExportFilter&)>

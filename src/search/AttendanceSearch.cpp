@@ -1,6 +1,7 @@
 #include "search/AttendanceSearch.h"
 
 #include "data/Connections.h"
+#include "search/AccessControlPunchSource.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
@@ -124,4 +125,10 @@ Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, Ru
     const QSqlDatabase local = Connections::get(Connections::LocalConnection);
     LocalPunchSource source(local, query);
     return AttendanceSearch(local, progress).run(source, mode);
+}
+
+Expected<SearchResult> SearchHumanQORSQL(const SourceQuery& query, SearchMode mode, RunProgress& progress)
+{
+    AccessControlPunchSource source(Connections::get(Connections::AccessControlConnection), query);
+    return AttendanceSearch(Connections::get(Connections::LocalConnection), progress).run(source, mode);
 }

@@ -41,3 +41,6 @@ private:
 
 // The search over the local table tblexport.
 Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, RunProgress& progress);
+
+// The search over the access-control server's log RALog, through AccessControlConnection.
+Expected<SearchResult> SearchHumanQORSQL(const SourceQuery& query, SearchMode mode, RunProgress& progress);
