@@ -6,6 +6,7 @@
 #include "export/LayoutPreselection.h"
 #include "export/LineBuilder.h"
 #include "formats/LayoutFile.h"
+#include "formats/frmEditExport.h"
 #include "formats/gui/LayoutFileChoice.h"
 #include "platform/IniFile.h"
 #include "search/frmEmployee.h"
@@ -95,6 +96,8 @@ frmExport::frmExport(AppContext& context, QWidget* parent)
 
     m_progress.setListener([this](int value) { m_ProgressBar1->setValue(value); });
     m_progress.setYielder([] { QCoreApplication::processEvents(); });
+    if (m_context.windows && m_context.windows->isRegistered(WindowId::EditExport))
+        setFormatEditor([this](EditorMode mode, const QString& name) { openFormatEditor(mode, name); });
 }
 
 frmExport::~frmExport() = default;
@@ -349,11 +352,18 @@ void frmExport::fillLayoutList()
         return; // the remembered layout is not listed: nothing is loaded or selected
     const QString name = listing.names[*chosen];
     if (!formatName.isEmpty() || m_TAMode) {
-        // the format editor's reader sees the layout first, as the editor would show it
-        LayoutGridModel editorGrid;
-        EditorLayoutState editorState;
-        (void)LoadEditorModel(m_context.paths.layoutFile(name), ExportLayout::current(), editorGrid,
-                              editorState);
+        // the format editor is loaded with this window, hidden, and reads the layout first
+        frmEditExport* editor = m_formatEditor && m_context.windows
+                                    ? m_context.windows->window<frmEditExport>(WindowId::EditExport)
+                                    : nullptr;
+        if (editor) {
+            editor->LoadExportModel(name);
+        } else {
+            LayoutGridModel editorGrid;
+            EditorLayoutState editorState;
+            (void)LoadEditorModel(m_context.paths.layoutFile(name), ExportLayout::current(), editorGrid,
+                                  editorState);
+        }
     }
     m_cmbFileFormat->setCurrentIndex(*chosen);
     LoadExportModel(name);
@@ -442,6 +452,36 @@ void frmExport::setFormatEditor(FormatEditorOpener opener)
 {
     m_formatEditor = std::move(opener);
     setLayoutControlsEnabled(m_layoutControlsEnabled);
+}
+
+void frmExport::openFormatEditor(EditorMode mode, const QString& layoutName)
+{
+    WindowRegistry* windows = m_context.windows;
+    auto* editor = windows ? windows->window<frmEditExport>(WindowId::EditExport) : nullptr;
+    if (!editor)
+        return;
+    if (mode == EditorMode::New) {
+        editor->setEditorMode(frmEditExport::NewLayout);
+        windows->open(WindowId::EditExport);
+        return;
+    }
+    windows->open(WindowId::EditExport);
+    editor->setEditorMode(frmEditExport::EditLayout);
+    editor->LoadExportModel(layoutName);
+}
+
+void frmExport::addLayoutName(const QString& name)
+{
+    // a new layout saved under a listed name is the listed layout
+    if (m_cmbFileFormat->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+        m_cmbFileFormat->addItem(name);
+}
+
+void frmExport::showLayoutName(const QString& name)
+{
+    const QSignalBlocker blocker(m_cmbFileFormat);
+    m_cmbFileFormat->setCurrentIndex(
+        m_cmbFileFormat->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive));
 }
 
 void frmExport::cmdNew_Click()

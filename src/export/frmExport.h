@@ -5,6 +5,7 @@
 #include "export/TextExport.h"
 #include "export/TimeAttendanceExport.h"
 #include "formats/LayoutGridModel.h"
+#include "formats/gui/FormatEditorHost.h"
 #include "search/ChosenEmployeeList.h"
 #include "search/RunProgress.h"
 #include "search/gui/NumberPicker.h"
@@ -38,7 +39,7 @@ class QTableView;
 //
 // Object names of indexed controls carry the index: OptSearch_0/_1, optDataType_0/_1,
 // dtpExport_0/_1.
-class frmExport final : public QWidget
+class frmExport final : public QWidget, public FormatEditorHost
 {
     Q_OBJECT
 
@@ -91,6 +92,12 @@ public:
     // Makes cmdNew and cmdEdit usable (when the window's mode allows the layout controls).
     void setFormatEditor(FormatEditorOpener opener);
 
+    // What the format editor's Save & Exit asks of this window: list a new layout (once), make
+    // a name the list's choice, and load a layout by name.
+    void addLayoutName(const QString& name) override;
+    void showLayoutName(const QString& name) override;
+    void loadLayout(const QString& name) override { LoadExportModel(name); }
+
     // Reads the named layout of the ExportFormat folder into the grid, the current layout and
     // the preview; the empty name asks the operator for the file. The format editor calls it
     // after saving a layout.
@@ -117,6 +124,8 @@ private:
     void XPButton1_Click();
     void cmdNew_Click();
     void cmdEdit_Click();
+    // The opener used inside the main window: the registry's format editor, shown centred.
+    void openFormatEditor(EditorMode mode, const QString& layoutName);
     void runExport(Source source, Target target);
     Expected<ExportReport> exportText(Source source, const ExportFilter& filter, bool& cancelled);
     Expected<ExportReport> exportTimeAttendance(Source source, const ExportFilter& filter);

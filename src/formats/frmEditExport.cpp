@@ -89,8 +89,7 @@ void showRow(QTableView& grid, int r)
 } // namespace
 
 frmEditExport::frmEditExport(AppContext& context, QWidget* parent)
-    : QWidget(parent), m_context(context), m_fields(m_grid, ExportLayout::current()),
-      m_today([] { return QDate::currentDate(); }),
+    : QWidget(parent), m_context(context), m_fields(m_grid, ExportLayout::current()), m_today(context.today),
       m_MSHFlexGrid1(named(new QTableView(this), "MSHFlexGrid1")),
       m_MSHFlexGrid2(named(new QTableView(this), "MSHFlexGrid2")),
       m_cmdAdd(named(new QPushButton(QStringLiteral("เลือก"), this), "cmdAdd")),
@@ -383,7 +382,8 @@ bool frmEditExport::LoadExportModel(const QString& fileName)
     GetDelimiter();
     selectRow(m_grid.fieldCount() > 0 ? 1 : 0);
     refreshPanel();
-    if (!result.warnings.isEmpty())
+    // a hidden editor reads along with the export window, which reports the same values itself
+    if (!result.warnings.isEmpty() && isVisible())
         m_context.prompter.message(Prompter::Icon::Warning, m_context.title,
                                    QStringLiteral("The layout was loaded, but some values could not be used "
                                                   "as stored:\n") +

@@ -43,7 +43,7 @@ public:
     // The window whose list and reader Save & Exit uses; without one, the export window of the
     // main window's registry is used when it is open.
     void setHost(FormatEditorHost* host) { m_host = host; }
-    // The clock the era captions are taken from (today's date by default); re-captions them.
+    // The clock the era captions are taken from (the context's by default); re-captions them.
     void setClock(std::function<QDate()> today);
 
     // Loads the named layout, or the file the operator picks when the name is empty, into the

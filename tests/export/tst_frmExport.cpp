@@ -249,9 +249,9 @@ void TestFrmExport::captionsAndInitialState()
     QVERIFY(!button("cmdSearch")->isEnabled());
     QVERIFY(!button("XPButton1")->isEnabled());
     QVERIFY(!child<QProgressBar>("ProgressBar1")->isVisible());
-    // no format editor in this program: New and Edit stay disabled
-    QVERIFY(!button("cmdNew")->isEnabled());
-    QVERIFY(!button("cmdEdit")->isEnabled());
+    // the format editor of the main window is attached: New and Edit work
+    QVERIFY(button("cmdNew")->isEnabled());
+    QVERIFY(button("cmdEdit")->isEnabled());
     // both pickers start at today
     QCOMPARE(child<QDateEdit>("dtpExport_0")->date(), Today);
     QCOMPARE(child<QDateEdit>("dtpExport_1")->date(), Today);
@@ -273,8 +273,10 @@ void TestFrmExport::startUpShowsNoExportCommand()
         QVERIFY2(button(name)->isHidden(), name);
     QCOMPARE(layouts()->currentText(), QStringLiteral("Default"));
     QVERIFY(m_prompter->shown().isEmpty());
-    // nothing was opened at start: the local connection is the one the test opened itself
-    QCOMPARE(m_main->mdiArea().subWindowList().size(), 1);
+    // nothing else was opened at start but the format editor, loaded hidden with the layout
+    QCOMPARE(m_main->mdiArea().subWindowList().size(), 2);
+    QWidget* editor = m_main->windows().find(WindowId::EditExport);
+    QVERIFY(editor && !editor->isVisible());
 }
 
 void TestFrmExport::preselection_data()
