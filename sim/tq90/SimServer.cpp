@@ -76,6 +76,7 @@ void SimServer::send(QTcpSocket* socket, Tq90Protocol::Command command, const Si
     }
     switch (*reply.misbehave) {
     case SimFaults::Kind::Code:
+    case SimFaults::Kind::Grow:
         socket->write(frame);
         break;
     case SimFaults::Kind::Silent:

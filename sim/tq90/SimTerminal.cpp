@@ -2,6 +2,7 @@
 
 #include "SimFingerImage.h"
 #include "platform/Cp874.h"
+#include "terminal/LogRecord.h"
 #include "terminal/Tq90Result.h"
 
 using Tq90Protocol::Command;
@@ -12,6 +13,11 @@ SimTerminal::Reply SimTerminal::handle(Session& session, Command command, const 
         if (fault->kind == SimFaults::Kind::Code)
             return Reply{fault->code, {}, std::nullopt};
         Reply reply = answer(session, command, arguments);
+        if (fault->kind == SimFaults::Kind::Grow) {
+            const qsizetype punches = m_log.size() / LogRecord::Size;
+            m_log.append(GenerateLog(static_cast<int>(punches) + 1, 1).right(LogRecord::Size));
+            return reply;
+        }
         reply.misbehave = fault->kind;
         return reply;
     }

@@ -1,5 +1,7 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliLayouts.h"
+#include "cli/CliTerminal.h"
 #include "platform/IniFile.h"
 
 namespace {
@@ -31,6 +33,10 @@ const QList<CliCommand>& cliCommands()
     static const QList<CliCommand> commands = {
         {QStringLiteral("settings-get"), QStringLiteral("KEY [DEFAULT]"), settingsGet},
         {QStringLiteral("settings-set"), QStringLiteral("KEY VALUE"), settingsSet},
+        {QStringLiteral("import"), QStringLiteral("[FILE]"), cliImport},
+        {QStringLiteral("download"), QStringLiteral("--ip IP [--port N] [--erase]"), cliDownload},
+        {QStringLiteral("layouts"), QString(), cliLayouts},
+        {QStringLiteral("preview"), QStringLiteral("--layout NAME"), cliPreview},
     };
     return commands;
 }

@@ -1,0 +1,6 @@
+#pragma once
+
+#include "cli/CliContext.h"
+
+int cliLayouts(CliContext& ctx, const QStringList& args);
+int cliPreview(CliContext& ctx, const QStringList& args);

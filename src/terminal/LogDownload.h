@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class Tq90Client;
+
+// Fetches the terminal's attendance log and writes it as the log file: the log's bytes and one
+// extra zero byte. The file is replaced as a whole, so a failed write leaves the earlier file.
+struct LogDownload
+{
+    enum class Status {
+        Done,          // the file holds the log
+        Empty,         // the terminal's log is empty; the file was not touched
+        TerminalError, // the terminal answered code; the file was not touched
+        WriteError,    // the log was fetched but the file could not be written (message says why)
+    };
+    Status status = Status::Done;
+    int code = 0;
+    int size = 0; // bytes of log fetched
+    QString message;
+
+    static LogDownload run(Tq90Client& client, int handle, const QString& logFile);
+};

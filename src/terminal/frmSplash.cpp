@@ -1,0 +1,53 @@
+#include "terminal/frmSplash.h"
+
+#include "terminal/ConvertLogToDatabase.h"
+
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+
+frmSplash::frmSplash(QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::FramelessWindowHint), m_label1(new QLabel(QStringLiteral("Loading "), this)),
+      m_label2(new QLabel(this))
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label2->setObjectName(QStringLiteral("Label2"));
+    m_label2->setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral(" 100.000000000000 %")));
+    auto* frame = new QFrame(this);
+    frame->setFrameShape(QFrame::Box);
+    auto* inner = new QHBoxLayout(frame);
+    inner->setContentsMargins(24, 16, 24, 16);
+    inner->addWidget(m_label1);
+    inner->addWidget(m_label2);
+    auto* outer = new QHBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(frame);
+    hide();
+}
+
+void frmSplash::showCentered()
+{
+    adjustSize();
+    if (QWidget* parent = parentWidget())
+        move((parent->width() - width()) / 2, (parent->height() - height()) / 2);
+    show();
+    raise();
+    setFocus();
+    repaint();
+}
+
+void frmSplash::setProgress(qint64 done, qint64 total)
+{
+    m_label2->setText(ConversionProgressText(done, total));
+    m_label2->repaint();
+}
+
+void frmSplash::keyPressEvent(QKeyEvent* event)
+{
+    Q_UNUSED(event);
+    close();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// The conversion's progress window: a small captionless child of the main window reading
+// "Loading " and the percentage done. Any key pressed while it has the focus closes it.
+class frmSplash final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit frmSplash(QWidget* mainWindow);
+    // Places the window in the middle of the main window, shows and paints it.
+    void showCentered();
+    // Shows done of total as " 42 %"; paints at once, as the conversion holds the window's thread.
+    void setProgress(qint64 done, qint64 total);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QLabel* m_label1;
+    QLabel* m_label2;
+};
