@@ -2,6 +2,7 @@
 
 #include "export/ExportFilter.h"
 #include "export/ExportReport.h"
+#include "export/TransactionWriter.h"
 #include "platform/Outcome.h"
 #include "search/RunProgress.h"
 
@@ -24,6 +25,10 @@ public:
     Expected<ExportReport> ExportTA(const ExportFilter& filter);
 
 private:
+    // Writes the work table; the number of punches written.
+    Expected<qint64> write(TransactionWriter::Mode mode, bool atomic, ExportReport& report);
+
     QSqlDatabase m_target;
     RunProgress& m_progress;
+    bool m_groupingRefused = false;
 };
