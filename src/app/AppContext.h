@@ -3,6 +3,8 @@
 #include "app/AppPaths.h"
 #include "platform/Prompter.h"
 
+class WindowRegistry;
+
 // What every window is built with: where the program's files are and how it asks the operator.
 // Windows take an AppContext& and keep the reference; the context outlives them all.
 struct AppContext
@@ -11,4 +13,6 @@ struct AppContext
     Prompter& prompter;
     // The program's title, used for message boxes that name no other title.
     QString title = QStringLiteral("TQ & QOR Tool");
+    // The child windows of the main window; set by the main window, absent without one.
+    WindowRegistry* windows = nullptr;
 };

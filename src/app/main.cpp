@@ -1,4 +1,7 @@
+#include "app/AppContext.h"
 #include "app/AppPaths.h"
+#include "app/MDIForm1.h"
+#include "platform/gui/WidgetPrompter.h"
 
 #include <QApplication>
 #include <QTextStream>
@@ -8,11 +11,17 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TQTool"));
     QCoreApplication::setApplicationName(QStringLiteral("tqtool"));
+    WidgetPrompter prompter;
     QStringList args = QCoreApplication::arguments();
     Expected<AppPaths> paths = AppPaths::fromArguments(args);
     if (!paths) {
         QTextStream(stderr) << paths.error() << '\n';
-        return 2;
+        prompter.message(Prompter::Icon::Critical, QStringLiteral("TQ & QOR Tool"), paths.error());
+        return 1;
     }
-    return 0;
+    AppContext context{*paths, prompter};
+    MDIForm1 main(context);
+    prompter.setParent(&main);
+    main.show();
+    return QApplication::exec();
 }

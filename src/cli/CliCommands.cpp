@@ -46,7 +46,7 @@ const QList<CliCommand>& cliCommands()
         {QStringLiteral("export-ta"),
          QStringLiteral(
              "[--employees LIST] [--terminals LIST] [--from yyyy/MM/dd --to yyyy/MM/dd] [--source local] "
-             "--ta-connection ODBC"),
+             "[--ta-connection ODBC]"),
          cliExportTA},
     };
     return commands;

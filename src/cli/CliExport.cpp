@@ -1,6 +1,7 @@
 #include "cli/CliExport.h"
 
 #include "data/Connections.h"
+#include "data/TimeAttendanceConnection.h"
 #include "export/ExportFilter.h"
 #include "export/LineBuilder.h"
 #include "export/TextExport.h"
@@ -146,7 +147,8 @@ int cliExport(CliContext& ctx, const QStringList& args)
     return code;
 }
 
-// export-ta [filters] [--ta-connection ODBC-STRING]
+// export-ta [filters] [--ta-connection ODBC-STRING]: the time-attendance database of the stored
+// connection settings, or the one the connection string names.
 int cliExportTA(CliContext& ctx, const QStringList& args)
 {
     const QString usage = QStringLiteral("usage: tqtool-cli export-ta ") + FilterUsage +
@@ -155,20 +157,26 @@ int cliExportTA(CliContext& ctx, const QStringList& args)
     bool missing = false;
     const std::optional<QString> connection = options.take(QStringLiteral("--ta-connection"), &missing);
     ExportFilter filter;
-    if (missing || !takeFilter(options, filter, ctx.err) || !noneLeft(options, ctx.err) || !connection ||
-        connection->isEmpty()) {
+    if (missing || !takeFilter(options, filter, ctx.err) || !noneLeft(options, ctx.err) ||
+        (connection && connection->isEmpty())) {
         ctx.err << usage;
         return CliExit::Usage;
     }
 
-    QSqlDatabase target =
-        Connections::replace(Connections::TimeAttendanceConnection, QStringLiteral("QODBC"));
-    target.setDatabaseName(*connection);
-    if (!target.open()) {
-        ctx.err << "Cannot connect to the time-attendance database: " << target.lastError().text()
-                << "\nCheck the connection string and that the database server is running.\n";
+    if (connection) {
+        QSqlDatabase db =
+            Connections::replace(Connections::TimeAttendanceConnection, QStringLiteral("QODBC"));
+        db.setDatabaseName(*connection);
+        if (!db.open()) {
+            ctx.err << "Cannot connect to the time-attendance database: " << db.lastError().text()
+                    << "\nCheck the connection string and that the database server is running.\n";
+            return CliExit::Failure;
+        }
+    } else if (const Outcome opened = OpenTADatabase(); !opened) {
+        ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
+    QSqlDatabase target = Connections::get(Connections::TimeAttendanceConnection);
     if (const Outcome opened = OpenLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;

@@ -56,6 +56,12 @@ void FingerOperation::poll()
         return;
     }
     const int sensor = m_client.Tq90CheckFinger(m_handle);
+    if (sensor == Tq90Result::SocketError || sensor == Tq90Result::Timeout) {
+        // The connection is gone: no finger will ever be seen lifted, so the wait ends here
+        // rather than polling a dead session until the operator presses stop.
+        finish(Tq90ErrorText(sensor));
+        return;
+    }
     const bool fingerOn = sensor != Tq90Result::NoImage;
     if (m_wait == Wait::Finger && fingerOn) {
         fingerPlaced();

@@ -132,6 +132,8 @@ frmEnroll::~frmEnroll()
 
 void frmEnroll::closeEvent(QCloseEvent* event)
 {
+    // A wait still running ends at its next round without touching the terminal again.
+    m_operation.requestStop();
     releaseTerminal();
     QWidget::closeEvent(event);
 }

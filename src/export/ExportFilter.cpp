@@ -1,5 +1,7 @@
 #include "export/ExportFilter.h"
 
+#include <QDateTime>
+
 #include <array>
 
 namespace {
@@ -86,6 +88,87 @@ SourceQuery BuildLocalPunchQuery(const ExportFilter& filter, PunchQueryKind kind
     if (filter.dateRange) {
         query.values.append(filter.from);
         query.values.append(filter.to);
+    }
+    return query;
+}
+
+namespace {
+
+// RALog's statement shapes by [employees chosen][date range][terminals chosen].
+constexpr Shapes AccessControlShapes[2][2][2] = {
+    {{{"select * from RALog order by UID", "select * from RALog order by UID ASC,Date ASC",
+       "select * from RALog order by UID ASC,Date ASC"},
+      {"select * from RALog where FID in (F) order by UID",
+       "select * from RALog where FID in (F) order by UID ASC,Date ASC",
+       "select * from RALog where FID in (F) order by UID ASC,Date ASC"}},
+     {{"select * from RALog  where Date between ? and ? order by UID",
+       "select * from RALog  where Date between ? and ? order by UID ASC,Date ASC",
+       "select * from RALog  where Date between ? and ? order by UID ASC,Date ASC"},
+      {"select * from RALog  where FID in (F) and Date between ? and ? order by UID",
+       "select * from RALog  where  FID in (F) and Date between ? and ? order by UID ASC,Date ASC",
+       "select * from RALog  where FID in (F) and Date between ? and ? order by UID ASC,Date ASC"}}},
+    {{{"select * from RALog where UID in (E) ORDER BY UID",
+       "select * from RALog where UID in (E) order by UID ASC,Date ASC",
+       "select * from RALog where UID in (E) order by UID ASC,Date ASC"},
+      {"select * from RALog where UID in (E) and FID in (F) ORDER BY UID",
+       "select * from RALog where UID in (E) and FID in (F) order by UID ASC,Date ASC",
+       "select * from RALog where UID in (E) and FID in (F) order by UID ASC,Date ASC"}},
+     {{"select * from RALog where UID in (E) and Date BETWEEN ? and ? ORDER BY UID",
+       "select * from RALog  where UID in (E) and Date BETWEEN ? and ? order by UID ASC,Date ASC",
+       "select * from RALog  where UID in (E) and Date between ? and ? order by UID ASC,Date ASC"},
+      {"select * from RALog where UID in (E) and FID in (F) and Date BETWEEN ? and ? ORDER BY UID",
+       "select * from RALog  where UID in (E) and FID in (F) and Date BETWEEN ? and ? order by UID ASC,Date "
+       "ASC",
+       "select * from RALog  where UID in (E) and FID in (F) and Date between ? and ? order by UID ASC,Date "
+       "ASC"}}}};
+
+// A range bound: the day "yyyy/MM/dd" at the given time; a day that is no date stays text, so
+// the server refuses it with its own message.
+QVariant rangeBound(const QString& day, const QString& time)
+{
+    const QDateTime bound =
+        QDateTime::fromString(day.trimmed() + u' ' + time, QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    if (!bound.isValid())
+        return day + u' ' + time;
+    return bound;
+}
+
+// RALog keeps its numbers as numbers: an ID of digits is bound as a number, which every server
+// compares with a number column, where some refuse to compare text with it.
+QVariant idValue(const QString& id)
+{
+    bool digits = !id.isEmpty() && id.size() <= 18;
+    for (const QChar c : id)
+        digits = digits && c >= u'0' && c <= u'9';
+    return digits ? QVariant(id.toLongLong()) : QVariant(id);
+}
+
+} // namespace
+
+SourceQuery BuildAccessControlPunchQuery(const ExportFilter& filter, PunchQueryKind kind)
+{
+    const Shapes& shapes =
+        AccessControlShapes[filter.chosenEmployees][filter.dateRange][filter.chosenTerminals];
+    const char* shape = kind == PunchQueryKind::Raw        ? shapes.raw
+                        : kind == PunchQueryKind::Filtered ? shapes.filtered
+                                                           : shapes.timeAttendance;
+    SourceQuery query;
+    query.statement = QString::fromLatin1(shape);
+    if (filter.chosenEmployees) {
+        const QStringList ids = SplitIdList(filter.employees);
+        query.statement.replace(QStringLiteral("(E)"), u'(' + placeholders(ids.size()) + u')');
+        for (const QString& id : ids)
+            query.values.append(idValue(id));
+    }
+    if (filter.chosenTerminals) {
+        const QStringList ids = SplitIdList(filter.terminals);
+        query.statement.replace(QStringLiteral("(F)"), u'(' + placeholders(ids.size()) + u')');
+        for (const QString& id : ids)
+            query.values.append(idValue(id));
+    }
+    if (filter.dateRange) {
+        query.values.append(rangeBound(filter.from, QStringLiteral("00:00:00")));
+        query.values.append(rangeBound(filter.to, QStringLiteral("23:59:59")));
     }
     return query;
 }

@@ -27,3 +27,9 @@ QStringList SplitIdList(const QString& box);
 // date and time, as pairing needs.
 enum class PunchQueryKind { Raw, Filtered, TimeAttendance };
 SourceQuery BuildLocalPunchQuery(const ExportFilter& filter, PunchQueryKind kind);
+
+// The query over the access-control server's RALog for the filter choices. The range bounds
+// are the date-times from-day 00:00:00 and to-day 23:59:59, bound as date-time values so that
+// no server's date order setting can misread them. Raw data orders by person only; filtered
+// data and the time-attendance export order by person and date-time.
+SourceQuery BuildAccessControlPunchQuery(const ExportFilter& filter, PunchQueryKind kind);

@@ -113,6 +113,36 @@ TextExport::TextExport(AppPaths paths, RunProgress& progress)
 
 Expected<ExportReport> TextExport::Export(const TextExportRequest& request, const ExportLineBuilder& lineFor)
 {
+    // Filtered data is searched in order of person, date and time, as the work table is read.
+    return run(
+        request, lineFor,
+        [this](const ExportFilter& filter, const WorkRowSink& sink) {
+            return SearchHuman(BuildLocalPunchQuery(filter, filter.filtered ? PunchQueryKind::Filtered
+                                                                            : PunchQueryKind::Raw),
+                               filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress, sink);
+        },
+        request.filter.filtered);
+}
+
+Expected<ExportReport> TextExport::ExportQORSQL(const TextExportRequest& request,
+                                                const ExportLineBuilder& lineFor)
+{
+    // The server orders persons by its own type of UID, not as the work table's text: the work
+    // table is read back.
+    return run(
+        request, lineFor,
+        [this](const ExportFilter& filter, const WorkRowSink&) {
+            return SearchHumanQORSQL(BuildAccessControlPunchQuery(filter, filter.filtered
+                                                                              ? PunchQueryKind::Filtered
+                                                                              : PunchQueryKind::Raw),
+                                     filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress);
+        },
+        false);
+}
+
+Expected<ExportReport> TextExport::run(const TextExportRequest& request, const ExportLineBuilder& lineFor,
+                                       const Search& search, bool linesAsSearched)
+{
     RunProgress::Guard guard(m_progress);
     if (!guard)
         return ExportReport::busy();
@@ -124,22 +154,20 @@ Expected<ExportReport> TextExport::Export(const TextExportRequest& request, cons
 
     const ExportFilter& filter = request.filter;
     LineWriter lines(filter, lineFor, file, m_progress);
-    // Filtered data is searched in order of person, date and time, the order in which the work
-    // table is read back; its lines are therefore written as the search writes the work rows.
+    // A search in the order the work table is read back in hands over its lines as it writes
+    // the work rows, so the table is not read and sorted again.
     WorkRowSink sink;
-    if (filter.filtered)
+    if (linesAsSearched)
         sink = [&lines](const PunchRecord& punch) {
             lines.add(punch);
         };
-    const Expected<SearchResult> found = SearchHuman(
-        BuildLocalPunchQuery(filter, filter.filtered ? PunchQueryKind::Filtered : PunchQueryKind::Raw),
-        filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress, sink);
+    const Expected<SearchResult> found = search(filter, sink);
     if (!found)
         return stopped(found.error(), request.outputFile);
 
     ExportReport report;
     report.incomplete = found->incomplete;
-    if (!filter.filtered)
+    if (!linesAsSearched)
         return writeWorkTable(request, lineFor, file, report);
     lines.finish();
     return complete(lines, file, m_progress, report);

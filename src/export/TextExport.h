@@ -5,6 +5,7 @@
 #include "export/ExportReport.h"
 #include "export/PunchRecord.h"
 #include "platform/Outcome.h"
+#include "search/AttendanceSearch.h"
 #include "search/RunProgress.h"
 
 #include <functional>
@@ -30,12 +31,18 @@ class TextExport final
 public:
     TextExport(AppPaths paths, RunProgress& progress);
     Expected<ExportReport> Export(const TextExportRequest& request, const ExportLineBuilder& lineFor);
+    // The same from the access-control server's log RALog (AccessControlConnection).
+    Expected<ExportReport> ExportQORSQL(const TextExportRequest& request, const ExportLineBuilder& lineFor);
     // The second half of Export: writes the work table as it stands to the chosen file. When the
     // work table holds rows but none of a chosen employee, the file holds one blank line.
     Expected<ExportReport> ExportWorkTable(const TextExportRequest& request,
                                            const ExportLineBuilder& lineFor);
 
 private:
+    using Search = std::function<Expected<SearchResult>(const ExportFilter&, const WorkRowSink&)>;
+    // linesAsSearched: the search writes the work rows in the order the work table is read back.
+    Expected<ExportReport> run(const TextExportRequest& request, const ExportLineBuilder& lineFor,
+                               const Search& search, bool linesAsSearched);
     Expected<ExportReport> writeWorkTable(const TextExportRequest& request, const ExportLineBuilder& lineFor,
                                           StagedExportFile& file, ExportReport report);
 

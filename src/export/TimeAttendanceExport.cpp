@@ -63,6 +63,22 @@ TimeAttendanceExport::TimeAttendanceExport(QSqlDatabase timeAttendance, RunProgr
 
 Expected<ExportReport> TimeAttendanceExport::ExportTA(const ExportFilter& filter)
 {
+    return run([&] {
+        return SearchHuman(BuildLocalPunchQuery(filter, PunchQueryKind::TimeAttendance), SearchMode::Pairing,
+                           m_progress);
+    });
+}
+
+Expected<ExportReport> TimeAttendanceExport::ExportTAQORSQL(const ExportFilter& filter)
+{
+    return run([&] {
+        return SearchHumanQORSQL(BuildAccessControlPunchQuery(filter, PunchQueryKind::TimeAttendance),
+                                 SearchMode::Pairing, m_progress);
+    });
+}
+
+Expected<ExportReport> TimeAttendanceExport::run(const std::function<Expected<SearchResult>()>& search)
+{
     RunProgress::Guard guard(m_progress);
     if (!guard)
         return ExportReport::busy();
@@ -71,8 +87,7 @@ Expected<ExportReport> TimeAttendanceExport::ExportTA(const ExportFilter& filter
         return Expected<ExportReport>::failure(QStringLiteral(
             "The time-attendance database is not connected. Check its connection settings and try again."));
 
-    const Expected<SearchResult> found = SearchHuman(
-        BuildLocalPunchQuery(filter, PunchQueryKind::TimeAttendance), SearchMode::Pairing, m_progress);
+    const Expected<SearchResult> found = search();
     if (!found)
         return Expected<ExportReport>::failure(QStringLiteral("The export stopped: ") + found.error());
     ExportReport report;

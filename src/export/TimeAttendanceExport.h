@@ -4,7 +4,10 @@
 #include "export/ExportReport.h"
 #include "export/TransactionWriter.h"
 #include "platform/Outcome.h"
+#include "search/AttendanceSearch.h"
 #include "search/RunProgress.h"
+
+#include <functional>
 
 #include <QSqlDatabase>
 
@@ -23,8 +26,11 @@ public:
     TimeAttendanceExport(QSqlDatabase timeAttendance, RunProgress& progress);
     // The data-type choice of the filter plays no part: the punches are always paired.
     Expected<ExportReport> ExportTA(const ExportFilter& filter);
+    // The same from the access-control server's log RALog (AccessControlConnection).
+    Expected<ExportReport> ExportTAQORSQL(const ExportFilter& filter);
 
 private:
+    Expected<ExportReport> run(const std::function<Expected<SearchResult>()>& search);
     // Writes the work table; the number of punches written.
     Expected<qint64> write(TransactionWriter::Mode mode, bool atomic, ExportReport& report);
 

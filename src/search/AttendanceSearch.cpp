@@ -1,6 +1,7 @@
 #include "search/AttendanceSearch.h"
 
 #include "data/Connections.h"
+#include "search/AccessControlPunchSource.h"
 #include "search/WorkTableWriter.h"
 
 #include <QSqlDriver>
@@ -125,4 +126,10 @@ Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, Ru
     const QSqlDatabase local = Connections::get(Connections::LocalConnection);
     LocalPunchSource source(local, query);
     return AttendanceSearch(local, progress).run(source, mode, sink);
+}
+
+Expected<SearchResult> SearchHumanQORSQL(const SourceQuery& query, SearchMode mode, RunProgress& progress)
+{
+    AccessControlPunchSource source(Connections::get(Connections::AccessControlConnection), query);
+    return AttendanceSearch(Connections::get(Connections::LocalConnection), progress).run(source, mode);
 }

@@ -48,3 +48,6 @@ private:
 // The search over the local table tblexport.
 Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, RunProgress& progress,
                                    const WorkRowSink& sink = {});
+
+// The search over the access-control server's log RALog, through AccessControlConnection.
+Expected<SearchResult> SearchHumanQORSQL(const SourceQuery& query, SearchMode mode, RunProgress& progress);

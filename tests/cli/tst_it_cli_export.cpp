@@ -3,6 +3,7 @@
 #include "fixtures/PostgresServer.h"
 #include "fixtures/TestFiles.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QSqlError>
 #include <QTemporaryDir>
@@ -26,6 +27,7 @@ private Q_SLOTS:
     void unwritableOutput();
     void exportTA();
     void exportTABadConnection();
+    void exportTAStoredSettings();
 
 private:
     struct Run
@@ -153,7 +155,7 @@ void TestCliExport::badUsage_data()
                                                   u"Default"_qs, u"--data"_qs,   u"paired"_qs};
     QTest::newRow("stray argument") << QStringList{u"export-ta"_qs, u"--ta-connection"_qs, u"x"_qs,
                                                    u"extra"_qs};
-    QTest::newRow("no connection") << QStringList{u"export-ta"_qs};
+    QTest::newRow("empty connection") << QStringList{u"export-ta"_qs, u"--ta-connection"_qs, QString()};
 }
 
 void TestCliExport::badUsage()
@@ -204,6 +206,40 @@ void TestCliExport::exportTABadConnection()
                        u"Driver={No Such Driver};Server=127.0.0.1;Port=1;Database=x;"_qs});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(u"Cannot connect to the time-attendance database"_qs), qPrintable(r.err));
+}
+
+void TestCliExport::exportTAStoredSettings()
+{
+    // The time-attendance program's stored settings name a data source of the user's odbc.ini.
+    QFile dsns(m_server.processEnvironment().value(u"ODBCINI"_qs));
+    QVERIFY(dsns.open(QIODevice::Append));
+    dsns.write(QStringLiteral("[CliTimeAttendance]\nDriver=%1\nServername=127.0.0.1\nPort=%2\n")
+                   .arg(PostgresServer::driverName())
+                   .arg(m_server.port())
+                   .toUtf8());
+    dsns.close();
+    QTemporaryDir config;
+    QVERIFY(QDir(config.path()).mkpath(u"ZUN Vantorel"_qs));
+    QVERIFY(TestFiles::write(config.filePath(u"ZUN Vantorel/Configuration Connection Tools.conf"_qs),
+                             "[General]\nDSN=CliTimeAttendance\nUID=tq\nPWD=\nDatabase=postgres\n"));
+    const QSqlDatabase db = Connections::get(Connections::TimeAttendanceConnection);
+    QVERIFY(ExecuteStatement(db, QStringLiteral("delete from tblTransaction")).ok());
+
+    QProcess p;
+    QProcessEnvironment env = m_server.processEnvironment();
+    env.insert(u"XDG_CONFIG_HOME"_qs, config.path());
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TQTOOL_CLI_PATH),
+            {u"--data-dir"_qs, m_dir->path(), u"export-ta"_qs, u"--employees"_qs, u"2"_qs});
+    QVERIFY(p.waitForFinished(60000));
+    QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+    QCOMPARE(p.readAllStandardOutput(), QByteArray("Export successfully\n"));
+    auto q =
+        ExecuteStatement(db, QStringLiteral("select HumanID, StampDateTime, StampStat from tblTransaction"));
+    QVERIFY(q.ok() && q->next());
+    QCOMPARE(q->value(0).toString() + u'|' + q->value(1).toString() + u'|' + q->value(2).toString(),
+             u"2|2567/01/09 09:00:00|IN"_qs);
+    QVERIFY(!q->next());
 }
 
 QTEST_GUILESS_MAIN(TestCliExport)

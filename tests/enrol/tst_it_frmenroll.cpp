@@ -96,6 +96,7 @@ private Q_SLOTS:
     void processFailureOnSampleThreeStoresNothing();
     void stopWhileWaitingForLiftAfterSampleFive();
     void cancelledDialogStartsNothing();
+    void lostConnectionEndsTheWait();
     void verifyAndIdentifyEnrolledFinger();
     void identifyShowsAtMostTwelveCharacters_data();
     void identifyShowsAtMostTwelveCharacters();
@@ -387,6 +388,19 @@ void TestFrmEnroll::cancelledDialogStartsNothing()
     QVERIFY(child<QPushButton>("cmdEnroll")->isEnabled());
 }
 
+void TestFrmEnroll::lostConnectionEndsTheWait()
+{
+    QVERIFY(connectToSim());
+    QSignalSpy finished(&m_window->operation(), &FingerOperation::finished);
+    startEnrolment({QStringLiteral("66")});
+    takeSamples(QStringLiteral("66 0"), 1, 1);
+    QVERIFY(m_sim->ok(QStringLiteral("misbehave CheckFinger drop")));
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(message(), QStringLiteral("Internal socket error!"));
+    QVERIFY(child<QPushButton>("cmdEnroll")->isEnabled());
+    QCOMPARE(m_sim->command(QStringLiteral("templates")), QStringLiteral("ok templates 0"));
+}
+
 void TestFrmEnroll::verifyAndIdentifyEnrolledFinger()
 {
     QVERIFY(connectToSim());
@@ -519,8 +533,12 @@ void TestFrmEnroll::exchangeKeyAndOpenDoor()
 void TestFrmEnroll::closingEndsTheSession()
 {
     QVERIFY(connectToSim());
+    child<QPushButton>("cmdCapture")->click();
+    QTRY_COMPARE(message(), PlaceFinger);
     QVERIFY(m_window->close());
     QCOMPARE(m_window->terminalHandle(), 0);
+    QTRY_VERIFY(!m_window->operation().isRunning());
+    QCOMPARE(message(), Canceled);
 }
 
 QTEST_MAIN(TestFrmEnroll)

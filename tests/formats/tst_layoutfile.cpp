@@ -41,6 +41,7 @@ private Q_SLOTS:
     void failedSaveLeavesTheFileAndSaysWhy();
     void handMadeValues_data();
     void handMadeValues();
+    void longValuesAreCutAt255();
     void missingFileLoadsNoRows();
     void emptyPathChangesNothing();
     void editorLoaderFillsItsState();
@@ -520,6 +521,20 @@ void TestLayoutFile::handMadeValues()
             GetDatabaseExport(layout, grid.fieldRows(), punch, layout.delimiter, ExportDataType::Filtered);
         QCOMPARE(line.startsWith(inOnly == 1 ? QStringLiteral("in") : QStringLiteral("out")), rows > 0);
     }
+}
+
+void TestLayoutFile::longValuesAreCutAt255()
+{
+    EditorCopy c = sample();
+    c.layout.delimiter = QString(300, u'd');
+    c.layout.inText = QString(254, u'i') + QStringLiteral("เข");
+    QCOMPARE(SaveExportLayout(paths(), c.layout, c.rows, c.editor).status, LayoutSaveResult::Status::Written);
+    QVERIFY(TestFiles::read(file(QStringLiteral("Week"))).contains(Cp874::encode(c.layout.delimiter)));
+    ExportLayout layout;
+    LayoutGridModel grid;
+    LoadExportModel(file(QStringLiteral("Week")), layout, grid);
+    QCOMPARE(layout.delimiter, QString(255, u'd'));
+    QCOMPARE(layout.inText, QString(254, u'i') + QStringLiteral("เ"));
 }
 
 void TestLayoutFile::missingFileLoadsNoRows()

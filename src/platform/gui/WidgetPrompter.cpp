@@ -6,7 +6,8 @@
 
 WidgetPrompter::WidgetPrompter(QWidget* parent) : m_parent(parent) {}
 
-Prompter::Answer WidgetPrompter::message(Icon icon, const QString& title, const QString& text, Buttons buttons)
+Prompter::Answer WidgetPrompter::message(Icon icon, const QString& title, const QString& text,
+                                         Buttons buttons)
 {
     QMessageBox box(m_parent);
     box.setWindowTitle(title);

@@ -10,8 +10,11 @@ class WidgetPrompter final : public Prompter
 {
 public:
     explicit WidgetPrompter(QWidget* parent = nullptr);
+    // The window the dialogs belong to (the main window, once it exists).
+    void setParent(QWidget* parent) { m_parent = parent; }
 
-    Answer message(Icon icon, const QString& title, const QString& text, Buttons buttons = Buttons::Ok) override;
+    Answer message(Icon icon, const QString& title, const QString& text,
+                   Buttons buttons = Buttons::Ok) override;
     QString askFileName(FileDialog kind, const QString& filter, const QString& title = {}) override;
 
     // "Text Files (*.Txt)|*.Txt|All Files (*.*)|*.*" -> "Text Files (*.Txt);;All Files (*.*)"

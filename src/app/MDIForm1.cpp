@@ -1,0 +1,154 @@
+#include "app/MDIForm1.h"
+
+#include "app/AppContext.h"
+#include "app/gui/Backdrop.h"
+#include "app/gui/SideBar.h"
+#include "app/gui/WindowCatalog.h"
+#include "data/Connections.h"
+#include "data/TimeAttendanceConnection.h"
+
+#include "app/gui/AppResources.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QMdiArea>
+#include <QStyle>
+
+MDIForm1::MDIForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), m_context(context)
+{
+    ensureAppResources();
+    setObjectName(QStringLiteral("MDIForm1"));
+    setWindowTitle(QStringLiteral(" เครื่องมือส่งออกข้อมูล TQ & QOR Tool"));
+    setWindowIcon(QIcon(QStringLiteral(":/images/backdrop.png")));
+
+    auto* client = new QWidget(this);
+    auto* layout = new QHBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_dxSideBar1 = new SideBar(client);
+    m_dxSideBar1->setObjectName(QStringLiteral("dxSideBar1"));
+    m_mdiArea = new QMdiArea(client);
+    m_mdiArea->setObjectName(QStringLiteral("MDIClient"));
+    layout->addWidget(m_dxSideBar1);
+    layout->addWidget(m_mdiArea, 1);
+    setCentralWidget(client);
+
+    m_backdrop = new Backdrop(*m_mdiArea, QPixmap(QStringLiteral(":/images/backdrop.png")));
+    m_windows = std::make_unique<WindowRegistry>(m_context, *this, *m_mdiArea);
+    m_context.windows = m_windows.get();
+    registerWindows(*m_windows);
+    buildSideBar();
+    resize(1100, 760);
+}
+
+MDIForm1::~MDIForm1()
+{
+    if (m_context.windows == m_windows.get())
+        m_context.windows = nullptr;
+}
+
+void MDIForm1::buildSideBar()
+{
+    QFont groupFont(QStringLiteral("Cordia New"));
+    groupFont.setPointSize(17);
+    groupFont.setBold(true);
+    QFont itemFont(QStringLiteral("MS Sans Serif"));
+    itemFont.setPointSize(10);
+    m_dxSideBar1->setGroupFont(groupFont);
+    m_dxSideBar1->setItemFont(itemFont);
+
+    const QString terminals = QStringLiteral("TQ80 & TQ90");
+    const QString enrol = QStringLiteral("TQ80&TQ90 Enroll");
+    const QString server = QStringLiteral("QORSQL");
+    const QString toFile = QStringLiteral("ส่งข้อมูลออกบันทึกเป็นไฟล์");
+    const QString toTa = QStringLiteral("ส่งข้อมูลออกไปยัง Horavant Office");
+    QStyle* s = style();
+    m_dxSideBar1->addItem(terminals, QStringLiteral("ดึงข้อมูลจาก TQ80&TQ90"), 1,
+                          s->standardIcon(QStyle::SP_ArrowDown));
+    m_dxSideBar1->addItem(terminals, toFile, 2, s->standardIcon(QStyle::SP_DialogSaveButton));
+    m_dxSideBar1->addItem(terminals, toTa, 3, s->standardIcon(QStyle::SP_ComputerIcon));
+    m_dxSideBar1->addItem(enrol, QStringLiteral("บันทึกพนักงานและลายนิ้วมือ"), 4,
+                          s->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_dxSideBar1->addItem(server, toFile, 5, s->standardIcon(QStyle::SP_DialogSaveButton));
+    m_dxSideBar1->addItem(server, toTa, 6, s->standardIcon(QStyle::SP_ComputerIcon));
+    m_dxSideBar1->setFixedWidth(280);
+    connect(m_dxSideBar1, &SideBar::itemValueClicked, this, &MDIForm1::dxSideBar1_ItemClick);
+}
+
+void MDIForm1::dxSideBar1_ItemClick(int userData)
+{
+    switch (userData) {
+    case 1:
+        m_windows->unload(WindowId::Export);
+        if (openLocalDatabase())
+            showWindow(WindowId::Connect, userData);
+        break;
+    case 2:
+    case 3:
+        m_windows->unload(WindowId::Connect);
+        if (!openLocalDatabase())
+            break;
+        if (userData == 3 && !openTimeAttendanceDatabase())
+            break;
+        showWindow(WindowId::Export, userData);
+        m_windows->unload(WindowId::EditExport);
+        break;
+    case 4:
+        showWindow(WindowId::Enroll, userData);
+        break;
+    case 5:
+    case 6:
+        if (!openLocalDatabase())
+            break;
+        if (userData == 6 && !openTimeAttendanceDatabase())
+            break;
+        showWindow(WindowId::ConnectSql, userData);
+        break;
+    default:
+        break;
+    }
+}
+
+bool MDIForm1::openLocalDatabase()
+{
+    const Outcome opened = OpenLocalDatabase(m_context.paths);
+    if (!opened)
+        m_context.prompter.message(Prompter::Icon::Critical, m_context.title, opened.error());
+    return opened.ok();
+}
+
+bool MDIForm1::openTimeAttendanceDatabase()
+{
+    if (OpenTADatabase())
+        return true;
+    m_context.prompter.message(Prompter::Icon::Critical, QStringLiteral("Not connect"),
+                               QStringLiteral("Can not connect database TA"));
+    return false;
+}
+
+void MDIForm1::showWindow(WindowId id, int item)
+{
+    if (m_windows->open(id, item))
+        return;
+    m_context.prompter.message(
+        Prompter::Icon::Information, m_context.title,
+        QStringLiteral("The %1 is not available in this version yet.").arg(WindowRegistry::describe(id)));
+}
+
+void MDIForm1::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_backdrop->redraw();
+    QMainWindow::changeEvent(event);
+}
+
+void MDIForm1::closeEvent(QCloseEvent* event)
+{
+    // the child windows unload first, as they would one by one; one that refuses keeps the frame open
+    m_mdiArea->closeAllSubWindows();
+    if (!m_mdiArea->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
