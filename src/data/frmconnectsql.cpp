@@ -45,6 +45,8 @@ frmconnectsql::frmconnectsql(AppContext& context, QWidget* parent) : QWidget(par
     m_dxtxtpass = addEntry(grid, 3, QStringLiteral("Label1"), QStringLiteral("Password :"),
                            QStringLiteral("dxtxtpass"), this);
     m_dxtxtpass->setEchoMode(QLineEdit::Password);
+    // A '*' for each character, whatever the style's own password character is.
+    m_dxtxtpass->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
     m_dxtxtIP->setMinimumWidth(180);
 
     m_btnConnect = new QPushButton(QStringLiteral("Connect"), this);

@@ -73,10 +73,11 @@ Expected<AccessLogPullReport> AccessLogPull::run(const QString& host, int port, 
     return report;
 }
 
-Expected<AccessLogPullReport> PullAccessLogs(qint16 deleteFlag, const AppPaths& paths, QorClient& client)
+Expected<AccessLogPullReport> PullAccessLogs(qint16 deleteFlag, const AppPaths& paths, QorClient& client,
+                                             int servicePort)
 {
     const QString host =
         ReadIniValue(QStringLiteral("text"), QStringLiteral("IPSQL"), QString(), paths.settingsFile());
     return AccessLogPull(Connections::get(Connections::AccessControlConnection), client)
-        .run(host, AccessLogPull::ServicePort, deleteFlag);
+        .run(host, servicePort, deleteFlag);
 }

@@ -45,5 +45,6 @@ private:
 };
 
 // The pull as the export commands run it: the host is the settings value IPSQL, the service
-// port 4900, the database AccessControlConnection.
-Expected<AccessLogPullReport> PullAccessLogs(qint16 deleteFlag, const AppPaths& paths, QorClient& client);
+// port 4900 (another only for tests), the database AccessControlConnection.
+Expected<AccessLogPullReport> PullAccessLogs(qint16 deleteFlag, const AppPaths& paths, QorClient& client,
+                                             int servicePort = AccessLogPull::ServicePort);

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/Outcome.h"
+
+class WindowRegistry;
+
+// What follows a successful connect in the SQL Server connection window: the export window
+// opens for access-control punches and the format editor is unloaded. The export window's
+// preparation receives the side-bar item of the road taken: 5 for the export to a text file
+// (fileMode true), 6 for the export into the time-attendance database.
+Outcome OpenAccessControlExport(WindowRegistry& registry, bool fileMode);

@@ -1,0 +1,109 @@
+#include "app/AppContext.h"
+#include "app/gui/WindowCatalog.h"
+#include "app/gui/WindowRegistry.h"
+#include "data/frmconnectsql.h"
+#include "data/gui/AccessControlHandOver.h"
+#include "fixtures/TestPrompter.h"
+
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <QTest>
+
+// What follows a successful connect: the export window opened for the road the operator took,
+// the format editor unloaded.
+class TestAccessControlHandOver : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void opensExportForTheRoad_data();
+    void opensExportForTheRoad();
+    void withoutExportWindowSaysSo();
+    void catalogPreparesTheConnectionWindow_data();
+    void catalogPreparesTheConnectionWindow();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestPrompter> m_prompter;
+    std::unique_ptr<AppContext> m_context;
+    std::unique_ptr<QMainWindow> m_main;
+    std::unique_ptr<WindowRegistry> m_registry;
+};
+
+void TestAccessControlHandOver::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_prompter = std::make_unique<TestPrompter>();
+    m_context = std::make_unique<AppContext>(AppContext{AppPaths(m_dir->path()), *m_prompter});
+    m_main = std::make_unique<QMainWindow>();
+    auto* area = new QMdiArea(m_main.get());
+    m_main->setCentralWidget(area);
+    m_main->resize(1000, 700);
+    m_main->show();
+    m_registry = std::make_unique<WindowRegistry>(*m_context, *m_main, *area);
+}
+
+void TestAccessControlHandOver::cleanup()
+{
+    m_registry.reset();
+    m_main.reset();
+}
+
+void TestAccessControlHandOver::opensExportForTheRoad_data()
+{
+    QTest::addColumn<bool>("fileMode");
+    QTest::addColumn<int>("item");
+    QTest::newRow("to a text file") << true << 5;
+    QTest::newRow("into the time-attendance database") << false << 6;
+}
+
+void TestAccessControlHandOver::opensExportForTheRoad()
+{
+    QFETCH(bool, fileMode);
+    QFETCH(int, item);
+    int preparedFor = 0;
+    m_registry->addFactory(
+        WindowId::Export, [](AppContext&) { return new QWidget; },
+        [&preparedFor](QWidget&, int i) { preparedFor = i; });
+    m_registry->addFactory(WindowId::EditExport, [](AppContext&) { return new QWidget; });
+    QVERIFY(m_registry->open(WindowId::EditExport));
+    const Outcome handed = OpenAccessControlExport(*m_registry, fileMode);
+    QVERIFY2(handed.ok(), qPrintable(handed.error()));
+    QCOMPARE(preparedFor, item);
+    QVERIFY(m_registry->find(WindowId::Export));
+    QVERIFY(m_registry->find(WindowId::Export)->isVisible());
+    QTRY_VERIFY(!m_registry->find(WindowId::EditExport));
+}
+
+void TestAccessControlHandOver::withoutExportWindowSaysSo()
+{
+    const Outcome handed = OpenAccessControlExport(*m_registry, true);
+    QVERIFY(!handed);
+    QVERIFY2(handed.error().contains(QStringLiteral("export window is not available")),
+             qPrintable(handed.error()));
+}
+
+void TestAccessControlHandOver::catalogPreparesTheConnectionWindow_data()
+{
+    QTest::addColumn<int>("item");
+    QTest::addColumn<bool>("fileMode");
+    QTest::newRow("side-bar item 5") << 5 << true;
+    QTest::newRow("side-bar item 6") << 6 << false;
+}
+
+void TestAccessControlHandOver::catalogPreparesTheConnectionWindow()
+{
+    QFETCH(int, item);
+    QFETCH(bool, fileMode);
+    registerWindows(*m_registry);
+    auto* w = qobject_cast<frmconnectsql*>(m_registry->open(WindowId::ConnectSql, item));
+    QVERIFY(w);
+    QCOMPARE(w->fileMode(), fileMode);
+    QVERIFY(w->isVisible());
+}
+
+QTEST_MAIN(TestAccessControlHandOver)
+#include "tst_gui_accesscontrolhandover.moc"
