@@ -35,6 +35,8 @@ private:
     };
 
     SimTerminal& m_terminal;
-    QTcpServer m_server;
+    // Declared before the server: the server deletes the sockets it still owns when it goes,
+    // and each socket's disconnected handler then erases its entry from this map.
     std::map<QTcpSocket*, Connection> m_connections;
+    QTcpServer m_server;
 };

@@ -70,8 +70,13 @@ frmEnroll::frmEnroll(AppContext& context, QWidget* parent)
 
     m_barEnroll->setRange(0, FingerOperation::SampleCount);
     m_barEnroll->setTextVisible(false);
-    m_barEnroll->hide();
-    m_lblProgress->hide();
+    // The bar comes and goes with each enrolment; its room stays so nothing else moves.
+    for (QWidget* w : {static_cast<QWidget*>(m_barEnroll), static_cast<QWidget*>(m_lblProgress)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->hide();
+    }
     auto* progress = new QHBoxLayout;
     progress->addWidget(m_barEnroll, 1);
     progress->addWidget(m_lblProgress);
@@ -265,6 +270,11 @@ void frmEnroll::showProgress(int count)
 void frmEnroll::operationFinished()
 {
     SetIdle(true);
-    m_barEnroll->hide();
-    m_lblProgress->hide();
+    // The bar comes and goes with each enrolment; its room stays so nothing else moves.
+    for (QWidget* w : {static_cast<QWidget*>(m_barEnroll), static_cast<QWidget*>(m_lblProgress)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->hide();
+    }
 }
