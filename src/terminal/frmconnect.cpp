@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -170,14 +171,15 @@ void frmconnect::btnconnect_Click()
                                    QStringLiteral("Port number is invalid! Range:1-65535"));
         return;
     }
-    // a second connect while connected replaces the earlier connection rather than leaking it
-    releaseTerminal();
-    if (m_client.Tq90Initialize(hTerminal, m_txtIP->text().trimmed(), *port) != Tq90Result::Ok) {
-        hTerminal = 0;
+    int handle = 0;
+    if (m_client.Tq90Initialize(handle, m_txtIP->text().trimmed(), *port) != Tq90Result::Ok) {
         m_context.prompter.message(Prompter::Icon::Critical, m_context.title,
                                    QStringLiteral("Failed to connect to TQ90!"));
         return;
     }
+    // connecting again from the menu while connected replaces the earlier connection
+    releaseTerminal();
+    hTerminal = handle;
     m_btnconnect->setEnabled(false);
     m_XPFrame1->hide();
     m_lblMsg->clear();
@@ -284,7 +286,11 @@ void frmconnect::mnuexport_Click()
     if (!m_showExport)
         return;
     const auto show = m_showExport;
-    close();
+    // inside the main window the frame around this window is what closes
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
     show();
 }
 
