@@ -1,5 +1,7 @@
 #include "cli/CliExport.h"
 
+#include "cli/CliAccessControl.h"
+
 #include "data/Connections.h"
 #include "data/TimeAttendanceConnection.h"
 #include "export/ExportFilter.h"
@@ -13,11 +15,12 @@
 
 namespace {
 
-const QString FilterUsage = QStringLiteral("[--employees LIST] [--terminals LIST] [--from yyyy/MM/dd --to "
-                                           "yyyy/MM/dd] [--source local]");
+const QString FilterUsage =
+    QStringLiteral("[--employees LIST] [--terminals LIST] [--from yyyy/MM/dd --to yyyy/MM/dd] ") +
+    AccessControlUsage();
 
 // Reads the filter options shared by both commands; false (with the reason on err) on bad usage.
-bool takeFilter(CliOptions& options, ExportFilter& filter, QTextStream& err)
+bool takeFilter(CliOptions& options, ExportFilter& filter, QTextStream& err, bool& fromAccessControl)
 {
     bool missing = false;
     const auto take = [&](const char* name) {
@@ -64,11 +67,11 @@ bool takeFilter(CliOptions& options, ExportFilter& filter, QTextStream& err)
         return false;
     }
     filter.filtered = data && *data == u"filtered";
-    if (source && *source != u"local") {
-        err << "--source " << *source
-            << ": this build exports from the local database only (--source local).\n";
+    if (source && *source != u"local" && *source != u"qor") {
+        err << "--source is local or qor.\n";
         return false;
     }
+    fromAccessControl = source && *source == u"qor";
     return true;
 }
 
@@ -105,7 +108,10 @@ int cliExport(CliContext& ctx, const QStringList& args)
     const std::optional<QString> name = options.take(QStringLiteral("--layout"), &missing);
     const std::optional<QString> layoutFile = options.take(QStringLiteral("--layout-file"), &missing);
     ExportFilter filter;
-    if (missing || !takeFilter(options, filter, ctx.err) || !noneLeft(options, ctx.err) || !output ||
+    bool qor = false;
+    CliAccessControlSource source;
+    if (missing || !takeFilter(options, filter, ctx.err, qor) ||
+        !TakeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) || !output ||
         output->isEmpty() || name.has_value() == layoutFile.has_value()) {
         ctx.err << usage;
         return CliExit::Usage;
@@ -138,12 +144,20 @@ int cliExport(CliContext& ctx, const QStringList& args)
     }
     const LineBuilder builder(layout, grid.fieldRows(), layout.delimiter,
                               filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
+    if (qor && !PrepareAccessControlSource(ctx, source)) {
+        Connections::close(Connections::LocalConnection);
+        Connections::close(Connections::AccessControlConnection);
+        return CliExit::Failure;
+    }
     RunProgress progress;
     TextExport exporter(ctx.paths, progress);
-    const int code = finish(ctx, exporter.Export({filter, *output}, [&builder](const PunchRecord& punch) {
+    const auto lineFor = [&builder](const PunchRecord& punch) {
         return builder.build(punch);
-    }));
+    };
+    const int code = finish(ctx, qor ? exporter.ExportQORSQL({filter, *output}, lineFor)
+                                     : exporter.Export({filter, *output}, lineFor));
     Connections::close(Connections::LocalConnection);
+    Connections::close(Connections::AccessControlConnection);
     return code;
 }
 
@@ -157,7 +171,10 @@ int cliExportTA(CliContext& ctx, const QStringList& args)
     bool missing = false;
     const std::optional<QString> connection = options.take(QStringLiteral("--ta-connection"), &missing);
     ExportFilter filter;
-    if (missing || !takeFilter(options, filter, ctx.err) || !noneLeft(options, ctx.err) ||
+    bool qor = false;
+    CliAccessControlSource source;
+    if (missing || !takeFilter(options, filter, ctx.err, qor) ||
+        !TakeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) ||
         (connection && connection->isEmpty())) {
         ctx.err << usage;
         return CliExit::Usage;
@@ -181,10 +198,15 @@ int cliExportTA(CliContext& ctx, const QStringList& args)
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
-    RunProgress progress;
-    const int code = finish(ctx, TimeAttendanceExport(target, progress).ExportTA(filter));
+    int code = CliExit::Failure;
+    if (!qor || PrepareAccessControlSource(ctx, source)) {
+        RunProgress progress;
+        TimeAttendanceExport exporter(target, progress);
+        code = finish(ctx, qor ? exporter.ExportTAQORSQL(filter) : exporter.ExportTA(filter));
+    }
     target = QSqlDatabase();
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::TimeAttendanceConnection);
+    Connections::close(Connections::AccessControlConnection);
     return code;
 }
