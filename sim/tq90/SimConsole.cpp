@@ -31,7 +31,7 @@ QString SimConsole::help()
         "ok commands: status | punch USER [TERMINAL [GROUP [STATUS]]] | generate N [SEED] | load FILE | "
         "clear-log | require-key on|off | fake-size N|off | place USER [FINGER] | lift | "
         "capture-fail CODE [TIMES] | fail FUNCTION CODE [TIMES] | "
-        "misbehave FUNCTION silent|corrupt|drop|short|giant|grow [TIMES] | clear-faults | doors | "
+        "misbehave FUNCTION silent|corrupt|drop|short|giant|trickle|grow [TIMES] | clear-faults | doors | "
         "templates | quit");
 }
 
@@ -182,7 +182,8 @@ QString SimConsole::fail(const QStringList& args)
 
 QString SimConsole::misbehave(const QStringList& args)
 {
-    const QString usage = QStringLiteral("misbehave FUNCTION silent|corrupt|drop|short|giant|grow [TIMES]");
+    const QString usage =
+        QStringLiteral("misbehave FUNCTION silent|corrupt|drop|short|giant|trickle|grow [TIMES]");
     if (args.size() < 2 || args.size() > 3)
         return error(usage);
     const auto command = Tq90Protocol::commandFromName(args[0]);

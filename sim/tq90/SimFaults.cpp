@@ -24,6 +24,8 @@ std::optional<SimFaults::Kind> SimFaults::kindFromName(const QString& name)
         return Kind::Short;
     if (n == u"giant")
         return Kind::Giant;
+    if (n == u"trickle")
+        return Kind::Trickle;
     if (n == u"grow")
         return Kind::Grow;
     return std::nullopt;

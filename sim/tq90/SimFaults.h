@@ -18,6 +18,7 @@ public:
         Drop,    // send half the answer, then close the connection
         Short,   // answer with a frame too short to hold a result
         Giant,   // announce a frame of 4 GiB, then send nothing
+        Trickle, // send the answer one byte every 100 ms
         Grow,    // answer, then take a punch (one taken while the log is downloaded)
     };
     struct Fault

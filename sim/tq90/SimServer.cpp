@@ -3,6 +3,9 @@
 #include "terminal/Tq90Result.h"
 
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <memory>
 
 SimServer::SimServer(SimTerminal& terminal, QObject* parent) : QObject(parent), m_terminal(terminal)
 {
@@ -94,6 +97,19 @@ void SimServer::send(QTcpSocket* socket, Tq90Protocol::Command command, const Si
         QByteArray payload;
         payload.append(static_cast<char>(command));
         socket->write(Tq90Protocol::encodeFrame(payload));
+        break;
+    }
+    case SimFaults::Kind::Trickle: {
+        auto* timer = new QTimer(socket);
+        auto sent = std::make_shared<qsizetype>(0);
+        connect(timer, &QTimer::timeout, socket, [socket, timer, frame, sent] {
+            if (*sent >= frame.size() || socket->state() != QAbstractSocket::ConnectedState) {
+                timer->deleteLater();
+                return;
+            }
+            socket->write(frame.mid((*sent)++, 1));
+        });
+        timer->start(100);
         break;
     }
     case SimFaults::Kind::Giant: {

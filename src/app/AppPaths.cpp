@@ -31,6 +31,8 @@ Expected<AppPaths> AppPaths::fromArguments(QStringList& arguments)
         if (a.startsWith(QStringLiteral("--data-dir="))) {
             dir = a.mid(11);
             arguments.remove(i);
+            if (dir.isEmpty())
+                return Expected<AppPaths>::failure(QStringLiteral("--data-dir needs a directory."));
             break;
         }
     }

@@ -3,6 +3,7 @@
 #include "platform/Cp874.h"
 #include "terminal/Tq90Result.h"
 
+#include <QDeadlineTimer>
 #include <QRandomGenerator>
 #include <QTcpSocket>
 
@@ -253,6 +254,8 @@ int Tq90Client::exchange(Session& session, Command command, const QByteArray& ar
             return timedOut ? Tq90Result::Timeout : Tq90Result::SocketError;
         }
     }
+    // a peer that trickles its answer byte by byte is not waited for without end either
+    const QDeadlineTimer whole(static_cast<qint64>(m_timeoutMs) * WholeReplyTimeouts);
     for (;;) {
         session.parser.append(socket.readAll());
         switch (session.parser.next()) {
@@ -280,9 +283,18 @@ int Tq90Client::exchange(Session& session, Command command, const QByteArray& ar
             session.breakOff();
             return Tq90Result::SocketError;
         }
-        if (!socket.waitForReadyRead(m_timeoutMs)) {
+        if (whole.hasExpired()) {
+            session.breakOff();
+            return Tq90Result::Timeout;
+        }
+        if (!socket.waitForReadyRead(
+                static_cast<int>(std::min<qint64>(m_timeoutMs, whole.remainingTime() + 1)))) {
             if (socket.bytesAvailable() > 0)
                 continue;
+            if (whole.hasExpired()) {
+                session.breakOff();
+                return Tq90Result::Timeout;
+            }
             const bool timedOut = socket.error() == QAbstractSocket::SocketTimeoutError &&
                                   socket.state() == QAbstractSocket::ConnectedState;
             session.breakOff();

@@ -24,13 +24,15 @@ class Tq90Client final
 {
 public:
     static constexpr int DefaultTimeoutMs = 5000;
+    // A whole reply must arrive within this many timeouts, however steadily it trickles in.
+    static constexpr int WholeReplyTimeouts = 10;
 
     explicit Tq90Client(int timeoutMs = DefaultTimeoutMs);
     ~Tq90Client();
     Tq90Client(const Tq90Client&) = delete;
     Tq90Client& operator=(const Tq90Client&) = delete;
 
-    // The longest silence of the terminal a call waits out.
+    // The longest silence of the terminal a call waits out; a whole reply may take ten times it.
     void setTimeout(int ms) { m_timeoutMs = ms; }
     int timeout() const { return m_timeoutMs; }
 

@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -284,7 +285,11 @@ void frmconnect::mnuexport_Click()
     if (!m_showExport)
         return;
     const auto show = m_showExport;
-    close();
+    // inside the main window the frame around this window is what closes
+    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        frame->close();
+    else
+        close();
     show();
 }
 

@@ -6,10 +6,12 @@
 #include "fixtures/TestFiles.h"
 #include "fixtures/TestPrompter.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -49,6 +51,7 @@ private Q_SLOTS:
     void itemOneClosesExportWindow();
     void windowCreatedOnceAndFreshAfterClose();
     void missingWindowIsReported();
+    void connectionWindowOpensWithItsWays();
     void missingLocalDatabaseIsCreated();
     void unwritableDataDirectoryIsReported();
     void valuesOutsideTheItemsDoNothing();
@@ -273,6 +276,24 @@ void TestFrmMDIForm1::missingWindowIsReported()
     QVERIFY2(m_prompter->last().text.contains(QStringLiteral("enrolment window is not available")),
              qPrintable(m_prompter->last().text));
     QVERIFY(m_main->mdiArea().subWindowList().isEmpty());
+}
+
+void TestFrmMDIForm1::connectionWindowOpensWithItsWays()
+{
+    click(1);
+    QVERIFY2(m_prompter->shown().isEmpty(), qPrintable(m_prompter->texts().join(u'\n')));
+    QWidget* window = m_main->windows().find(WindowId::Connect);
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(window->objectName(), QStringLiteral("frmconnect"));
+    auto* connect = window->findChild<QPushButton*>(QStringLiteral("btnconnect"));
+    QVERIFY(connect && connect->isVisible());
+    // the about box is reachable from its menu
+    bool aboutEnabled = false;
+    for (QAction* action : window->findChildren<QAction*>()) {
+        if (action->objectName() == QStringLiteral("mnuabout"))
+            aboutEnabled = action->isEnabled();
+    }
+    QVERIFY(aboutEnabled);
 }
 
 void TestFrmMDIForm1::missingLocalDatabaseIsCreated()

@@ -12,6 +12,9 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTcpServer>
@@ -37,6 +40,7 @@ private Q_SLOTS:
     void cleanup();
     void loadsSettings();
     void captionsAndMenu();
+    void exportClosesFrameInMainWindow();
     void portIsChecked_data();
     void portIsChecked();
     void blankIpIsRefused();
@@ -159,6 +163,22 @@ void TestFrmConnect::captionsAndMenu()
     exportAction->trigger();
     QCOMPARE(shown, 1);
     QVERIFY(!m_window->isVisible());
+}
+
+void TestFrmConnect::exportClosesFrameInMainWindow()
+{
+    QMdiArea area;
+    auto* window = new frmconnect(*m_context);
+    QMdiSubWindow* frame = area.addSubWindow(window);
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    QPointer<QMdiSubWindow> watch(frame);
+    area.show();
+    frame->show();
+    int shown = 0;
+    window->setShowExport([&shown] { ++shown; });
+    window->findChild<QAction*>(QStringLiteral("mnuexport"))->trigger();
+    QCOMPARE(shown, 1);
+    QTRY_VERIFY(watch.isNull());
 }
 
 void TestFrmConnect::portIsChecked_data()

@@ -1,14 +1,32 @@
 #include "app/gui/WindowCatalog.h"
 
+#include "app/frmAbout.h"
 #include "app/gui/WindowRegistry.h"
 #include "data/frmconnectsql.h"
 #include "data/gui/AccessControlHandOver.h"
 #include "enrol/frmEnroll.h"
+#include "terminal/frmconnect.h"
 
-// One line per window kind (see WindowRegistry.h). A kind missing here is reported to the
-// operator as not available when the side bar asks for it.
+#include <QPushButton>
+
+// One entry per window kind (see WindowRegistry.h). A kind missing here is reported to the
+// operator as not available when the side bar asks for it. A preparation called with item 0
+// comes from another window than the side bar and leaves the window's mode as it is.
 void registerWindows(WindowRegistry& registry)
 {
+    registry.add<frmconnect>(WindowId::Connect, [&registry](frmconnect& w, int item) {
+        if (item == 1) {
+            if (auto* connect = w.findChild<QPushButton*>(QStringLiteral("btnconnect")))
+                connect->setVisible(true);
+        }
+        w.setShowAbout([&w] {
+            frmAbout about(&w);
+            about.exec();
+        });
+        if (registry.isRegistered(WindowId::Export))
+            w.setShowExport([&registry] { registry.open(WindowId::Export); });
+        w.setCloseFormatEditor([&registry] { registry.unload(WindowId::EditExport); });
+    });
     registry.add<frmEnroll>(WindowId::Enroll);
     // Side-bar items 5 and 6: the access-control export to a text file or into the TA database.
     registry.add<frmconnectsql>(WindowId::ConnectSql, [&registry](frmconnectsql& w, int item) {

@@ -1,0 +1,60 @@
+#include "terminal/frmSplash.h"
+
+#include <QLabel>
+#include <QTest>
+
+class TestFrmSplash : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void showsProgressInMainWindow_data();
+    void showsProgressInMainWindow();
+    void anyKeyCloses();
+};
+
+void TestFrmSplash::showsProgressInMainWindow_data()
+{
+    QTest::addColumn<qint64>("done");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("start") << qint64(0) << qint64(5) << QStringLiteral(" 0 %");
+    QTest::newRow("quarter") << qint64(1) << qint64(4) << QStringLiteral(" 25 %");
+    QTest::newRow("end") << qint64(5) << qint64(5) << QStringLiteral(" 100 %");
+}
+
+void TestFrmSplash::showsProgressInMainWindow()
+{
+    QFETCH(qint64, done);
+    QFETCH(qint64, total);
+    QFETCH(QString, text);
+    QWidget main;
+    main.resize(800, 600);
+    main.show();
+    auto* splash = new frmSplash(&main);
+    splash->setProgress(done, total);
+    splash->showCentered();
+    QVERIFY(splash->isVisible());
+    QCOMPARE(splash->parentWidget(), &main);
+    QCOMPARE(splash->windowTitle(), QString());
+    QCOMPARE(splash->findChild<QLabel*>(QStringLiteral("Label1"))->text(), QStringLiteral("Loading "));
+    QCOMPARE(splash->findChild<QLabel*>(QStringLiteral("Label2"))->text(), text);
+    // in the middle of the main window
+    QVERIFY(qAbs(splash->geometry().center().x() - main.rect().center().x()) <= 1);
+    QVERIFY(qAbs(splash->geometry().center().y() - main.rect().center().y()) <= 1);
+}
+
+void TestFrmSplash::anyKeyCloses()
+{
+    QWidget main;
+    main.resize(400, 300);
+    main.show();
+    frmSplash splash(&main);
+    splash.showCentered();
+    QVERIFY(splash.isVisible());
+    QTest::keyClick(&splash, Qt::Key_A);
+    QVERIFY(!splash.isVisible());
+}
+
+QTEST_MAIN(TestFrmSplash)
+#include "tst_frmsplash.moc"
