@@ -171,14 +171,15 @@ void frmconnect::btnconnect_Click()
                                    QStringLiteral("Port number is invalid! Range:1-65535"));
         return;
     }
-    // a second connect while connected replaces the earlier connection rather than leaking it
-    releaseTerminal();
-    if (m_client.Tq90Initialize(hTerminal, m_txtIP->text().trimmed(), *port) != Tq90Result::Ok) {
-        hTerminal = 0;
+    int handle = 0;
+    if (m_client.Tq90Initialize(handle, m_txtIP->text().trimmed(), *port) != Tq90Result::Ok) {
         m_context.prompter.message(Prompter::Icon::Critical, m_context.title,
                                    QStringLiteral("Failed to connect to TQ90!"));
         return;
     }
+    // connecting again from the menu while connected replaces the earlier connection
+    releaseTerminal();
+    hTerminal = handle;
     m_btnconnect->setEnabled(false);
     m_XPFrame1->hide();
     m_lblMsg->clear();

@@ -57,6 +57,7 @@ private Q_SLOTS:
     void fileWriteFailureIsShown();
     void conversionFailureIsShown();
     void disconnectAndClose();
+    void connectAgainFromMenu();
 
 private:
     QPushButton* button(const char* name)
@@ -415,6 +416,32 @@ void TestFrmConnect::disconnectAndClose()
     m_window->close();
     QCOMPARE(m_window->terminalHandle(), 0);
     QTRY_VERIFY(m_sim->command(QStringLiteral("status")).contains(QStringLiteral("clients 0")));
+}
+
+void TestFrmConnect::connectAgainFromMenu()
+{
+    startSim({QStringLiteral("--generate"), QStringLiteral("2")});
+    connectTo(m_sim->port());
+    const int first = m_window->terminalHandle();
+    QAction* mnucon = m_window->findChild<QAction*>(QStringLiteral("mnucon"));
+    // a failed second connect keeps the working connection
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress::LocalHost));
+    const quint16 closed = probe.serverPort();
+    probe.close();
+    edit("txtPort")->setText(QString::number(closed));
+    mnucon->trigger();
+    QCOMPARE(m_prompter->last().text, QStringLiteral("Failed to connect to TQ90!"));
+    QCOMPARE(m_window->terminalHandle(), first);
+    QVERIFY(m_window->client().isOpen(first));
+    // a successful one replaces it, and the earlier session is ended
+    edit("txtPort")->setText(QString::number(m_sim->port()));
+    mnucon->trigger();
+    QVERIFY(m_window->terminalHandle() != first);
+    QVERIFY(!m_window->client().isOpen(first));
+    QTRY_VERIFY(m_sim->command(QStringLiteral("status")).contains(QStringLiteral("clients 1")));
+    button("btnGetlog")->click();
+    QCOMPARE(lblMsg(), QStringLiteral("Read 2 punches, 2 new."));
 }
 
 QTEST_MAIN(TestFrmConnect)

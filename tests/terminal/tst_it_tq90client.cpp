@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 
 namespace {
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void doorOpenings();
     void fingerEnrolVerifyIdentify();
     void captureFailuresAndNoFinger();
+    void controlPortTakesCommands();
 
 private:
     std::unique_ptr<Tq90SimProcess> m_sim;
@@ -338,6 +340,40 @@ void TestTq90Client::captureFailuresAndNoFinger()
     QCOMPARE(m_client->Tq90CaptureImage(m_handle), 0);
     QVERIFY(m_sim->ok(QStringLiteral("lift")));
     QCOMPARE(m_client->Tq90CheckFinger(m_handle), Tq90Result::NoImage);
+}
+
+void TestTq90Client::controlPortTakesCommands()
+{
+    Tq90SimProcess sim;
+    QVERIFY(
+        sim.start({QStringLiteral("--control-port"), QStringLiteral("0"), QStringLiteral("--require-key")}));
+    QVERIFY(sim.controlPort() != 0);
+    QTcpSocket control;
+    control.connectToHost(QHostAddress::LocalHost, sim.controlPort());
+    QVERIFY(control.waitForConnected(3000));
+    const auto ask = [&control](const QByteArray& line) {
+        control.write(line + '\n');
+        while (!control.canReadLine()) {
+            if (!control.waitForReadyRead(3000))
+                return QByteArray();
+        }
+        return control.readLine().trimmed();
+    };
+    QCOMPARE(ask("punch 42 3 1 2"), QByteArrayLiteral("ok log 16 bytes"));
+    QCOMPARE(ask("require-key off"), QByteArrayLiteral("ok require-key off"));
+    QVERIFY(ask("nonsense").startsWith("error:"));
+    int handle = 0;
+    QCOMPARE(m_client->Tq90Initialize(handle, Loopback, sim.port()), 0);
+    int size = 0;
+    QCOMPARE(m_client->Tq90GetLogSize(handle, size), 0);
+    QByteArray log(16, '\0');
+    QCOMPARE(m_client->Tq90GetLogData(handle, 16, log), 0);
+    const LogRecord r = LogRecord::decode(log.constData());
+    QCOMPARE(r.userId, 42U);
+    QCOMPARE(r.terminal, 3);
+    QCOMPARE(r.group, 1);
+    QCOMPARE(r.status, 2);
+    QCOMPARE(ask("quit"), QByteArrayLiteral("ok bye"));
 }
 
 QTEST_GUILESS_MAIN(TestTq90Client)
