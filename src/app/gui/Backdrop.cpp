@@ -4,9 +4,9 @@
 #include <QMdiArea>
 
 Backdrop::Backdrop(QMdiArea& area, const QPixmap& original)
-    : QObject(&area), m_area(area), m_picOriginal(original)
+    : QObject(&area), m_area(area), m_viewport(area.viewport()), m_picOriginal(original)
 {
-    m_area.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     redraw();
 }
 
@@ -22,7 +22,8 @@ void Backdrop::redraw()
 
 bool Backdrop::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_area.viewport() && event->type() == QEvent::Resize)
+    // only the pointer is compared: while the area is being destroyed its viewport still gets events
+    if (event->type() == QEvent::Resize && watched == m_viewport)
         redraw();
     return QObject::eventFilter(watched, event);
 }

@@ -25,6 +25,7 @@ protected:
 
 private:
     QMdiArea& m_area;
+    QWidget* m_viewport;
     QPixmap m_picOriginal;
     QPixmap m_picStretched;
 };
