@@ -4,9 +4,9 @@
 #include <QMdiArea>
 
 Backdrop::Backdrop(QMdiArea& area, const QPixmap& original)
-    : QObject(&area), m_area(area), m_picOriginal(original)
+    : QObject(&area), m_area(area), m_areaObject(&area), m_viewport(area.viewport()), m_picOriginal(original)
 {
-    m_area.viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
     redraw();
 }
 
@@ -22,7 +22,9 @@ void Backdrop::redraw()
 
 bool Backdrop::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_area.viewport() && event->type() == QEvent::Resize)
+    // The area's children, the viewport among them, go last while the area is destroyed: by then
+    // it is no QMdiArea any more and must not be asked for anything.
+    if (event->type() == QEvent::Resize && watched == m_viewport && qobject_cast<QMdiArea*>(m_areaObject))
         redraw();
     return QObject::eventFilter(watched, event);
 }
