@@ -3,6 +3,10 @@
 #include "app/AppPaths.h"
 #include "platform/Prompter.h"
 
+#include <QDate>
+
+#include <functional>
+
 class WindowRegistry;
 
 // What every window is built with: where the program's files are and how it asks the operator.
@@ -15,4 +19,8 @@ struct AppContext
     QString title = QStringLiteral("TQ & QOR Tool");
     // The child windows of the main window; set by the main window, absent without one.
     WindowRegistry* windows = nullptr;
+    // Today's date where a window shows it (the export window's date pickers); tests fix it.
+    std::function<QDate()> today = [] {
+        return QDate::currentDate();
+    };
 };

@@ -23,5 +23,8 @@ int main(int argc, char** argv)
     MDIForm1 main(context);
     prompter.setParent(&main);
     main.show();
+    // The export window is the program's first window, with no export command until the side
+    // bar prepares it.
+    main.windows().open(WindowId::Export);
     return QApplication::exec();
 }

@@ -5,6 +5,9 @@
 #include "data/frmconnectsql.h"
 #include "data/gui/AccessControlHandOver.h"
 #include "enrol/frmEnroll.h"
+#include "export/frmExport.h"
+#include "search/frmEmployee.h"
+#include "search/frmTQID.h"
 #include "terminal/frmconnect.h"
 
 #include <QPushButton>
@@ -28,6 +31,29 @@ void registerWindows(WindowRegistry& registry)
         w.setCloseFormatEditor([&registry] { registry.unload(WindowId::EditExport); });
     });
     registry.add<frmEnroll>(WindowId::Enroll);
+    // Items 2 and 3: local punches to a text file or into the time-attendance database; 5 and 6:
+    // the same for access-control punches, after the SQL Server connection window connected.
+    // Other openers (start-up, the connection window's menu) leave its mode as it is.
+    registry.add<frmExport>(WindowId::Export, [](frmExport& w, int item) {
+        switch (item) {
+        case 2:
+            w.prepareTextExport();
+            break;
+        case 3:
+            w.prepareTimeAttendanceExport();
+            break;
+        case 5:
+            w.prepareAccessControlTextExport();
+            break;
+        case 6:
+            w.prepareAccessControlTimeAttendanceExport();
+            break;
+        default:
+            break;
+        }
+    });
+    registry.add<frmEmployee>(WindowId::Employee);
+    registry.add<frmTQID>(WindowId::TQID);
     // Side-bar items 5 and 6: the access-control export to a text file or into the TA database.
     registry.add<frmconnectsql>(WindowId::ConnectSql, [&registry](frmconnectsql& w, int item) {
         w.setFileMode(item == 5);
