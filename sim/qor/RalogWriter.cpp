@@ -38,31 +38,31 @@ Outcome RalogWriter::write(const QList<RawAccessLog>& logs)
 {
     if (const Outcome opened = open(); !opened)
         return opened;
-    QSqlDatabase db = Connections::get(m_connectionName);
-    if (!db.transaction()) {
-        const QString why = db.lastError().text();
-        Connections::close(m_connectionName); // the connection may be gone; open anew next time
-        return Outcome::failure(QStringLiteral("cannot start a transaction: ") + why);
-    }
+    QString failure;
     {
-        PreparedStatement insert(db, InsertLog);
-        if (!insert.isValid()) {
-            db.rollback();
-            return Outcome::failure(insert.error());
-        }
-        for (const RawAccessLog& log : logs) {
-            if (!insert.exec({static_cast<int>(log.uid), static_cast<int>(log.fid), static_cast<int>(log.gid),
-                              log.date, static_cast<int>(log.inOutOption)})) {
-                const QString why = insert.error();
-                db.rollback();
-                return Outcome::failure(why);
+        QSqlDatabase db = Connections::get(m_connectionName);
+        if (!db.transaction()) {
+            failure = QStringLiteral("cannot start a transaction: ") + db.lastError().text();
+        } else {
+            PreparedStatement insert(db, InsertLog);
+            if (!insert.isValid())
+                failure = insert.error();
+            for (qsizetype i = 0; failure.isEmpty() && i < logs.size(); ++i) {
+                const RawAccessLog& log = logs[i];
+                if (!insert.exec({static_cast<int>(log.uid), static_cast<int>(log.fid),
+                                  static_cast<int>(log.gid), log.date, static_cast<int>(log.inOutOption)}))
+                    failure = insert.error();
             }
+            insert.query().finish();
+            if (failure.isEmpty() && !db.commit())
+                failure = QStringLiteral("cannot commit the logs: ") + db.lastError().text();
+            if (!failure.isEmpty())
+                db.rollback();
         }
     }
-    if (!db.commit()) {
-        const QString why = db.lastError().text();
-        db.rollback();
-        return Outcome::failure(QStringLiteral("cannot commit the logs: ") + why);
-    }
-    return Outcome::success();
+    if (failure.isEmpty())
+        return Outcome::success();
+    // The connection may be gone with the server: the next pull opens it anew.
+    Connections::close(m_connectionName);
+    return Outcome::failure(failure);
 }

@@ -1,5 +1,6 @@
 #include "cli/CliCommands.h"
 
+#include "cli/CliExport.h"
 #include "cli/CliLayouts.h"
 #include "cli/CliTerminal.h"
 #include "platform/IniFile.h"
@@ -37,6 +38,16 @@ const QList<CliCommand>& cliCommands()
         {QStringLiteral("download"), QStringLiteral("--ip IP [--port N] [--erase]"), cliDownload},
         {QStringLiteral("layouts"), QString(), cliLayouts},
         {QStringLiteral("preview"), QStringLiteral("--layout NAME"), cliPreview},
+        {QStringLiteral("export"),
+         QStringLiteral(
+             "--output FILE (--layout NAME | --layout-file PATH) [--data raw|filtered] [--employees LIST] "
+             "[--terminals LIST] [--from yyyy/MM/dd --to yyyy/MM/dd] [--source local]"),
+         cliExport},
+        {QStringLiteral("export-ta"),
+         QStringLiteral(
+             "[--employees LIST] [--terminals LIST] [--from yyyy/MM/dd --to yyyy/MM/dd] [--source local] "
+             "[--ta-connection ODBC]"),
+         cliExportTA},
     };
     return commands;
 }

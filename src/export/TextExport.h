@@ -39,9 +39,10 @@ public:
                                            const ExportLineBuilder& lineFor);
 
 private:
-    using Search = std::function<Expected<SearchResult>(const ExportFilter&)>;
+    using Search = std::function<Expected<SearchResult>(const ExportFilter&, const WorkRowSink&)>;
+    // linesAsSearched: the search writes the work rows in the order the work table is read back.
     Expected<ExportReport> run(const TextExportRequest& request, const ExportLineBuilder& lineFor,
-                               const Search& search);
+                               const Search& search, bool linesAsSearched);
     Expected<ExportReport> writeWorkTable(const TextExportRequest& request, const ExportLineBuilder& lineFor,
                                           StagedExportFile& file, ExportReport report);
 

@@ -7,16 +7,48 @@
 #include <QSqlDriver>
 #include <QSqlError>
 
-namespace {
-
-const QString DeleteTransaction =
-    QStringLiteral("Delete from tblTransaction where TerminalID = ? and HumanID = ? "
-                   "and StampDateTime = ? and StampStat = ?");
-const QString InsertTransaction =
-    QStringLiteral("insert into tblTransaction(TerminalID,HumanID,StampDateTime,StampStat,Process,Upload) "
-                   "values(?,?,?,?,'0','1')");
-
-} // namespace
+Expected<qint64> TimeAttendanceExport::write(TransactionWriter::Mode mode, bool atomic, ExportReport& report)
+{
+    m_groupingRefused = false;
+    WorkTableReader reader(Connections::get(Connections::LocalConnection));
+    if (const Outcome opened = reader.open(); !opened)
+        return Expected<qint64>::failure(opened.error());
+    if (atomic && !m_target.transaction())
+        return Expected<qint64>::failure(QStringLiteral("Cannot start a transaction: ") +
+                                         m_target.lastError().text());
+    TransactionWriter writer(m_target, mode);
+    const auto failed = [&](const QString& reason) {
+        m_groupingRefused = writer.groupingRefused();
+        if (atomic)
+            m_target.rollback();
+        return Expected<qint64>::failure(reason);
+    };
+    qint64 written = 0;
+    PunchRecord row;
+    for (;;) {
+        m_progress.yield();
+        const Expected<bool> more = reader.next(row);
+        if (!more)
+            return failed(more.error());
+        if (!*more)
+            break;
+        m_progress.advance();
+        if (row.status != u"1" && row.status != u"2") {
+            ++report.withoutDirection;
+            continue;
+        }
+        const Outcome added = writer.add(row.fid, row.hid, BuddhistStamp(row.wDate, row.wTime),
+                                         row.status == u"1" ? QStringLiteral("IN") : QStringLiteral("OUT"));
+        if (!added)
+            return failed(added.error());
+        ++written;
+    }
+    if (const Outcome flushed = writer.flush(); !flushed)
+        return failed(flushed.error());
+    if (atomic && !m_target.commit())
+        return failed(QStringLiteral("Cannot commit: ") + m_target.lastError().text());
+    return written;
+}
 
 QString BuddhistStamp(const QString& wDate, const QString& wTime)
 {
@@ -66,58 +98,21 @@ Expected<ExportReport> TimeAttendanceExport::run(const std::function<Expected<Se
         return report;
     }
 
-    WorkTableReader reader(Connections::get(Connections::LocalConnection));
-    if (const Outcome opened = reader.open(); !opened)
-        return Expected<ExportReport>::failure(QStringLiteral("The export stopped: ") + opened.error());
-
     const bool atomic = m_target.driver()->hasFeature(QSqlDriver::Transactions);
-    if (atomic && !m_target.transaction())
-        return Expected<ExportReport>::failure(
-            QStringLiteral("Cannot start a transaction on the time-attendance database: ") +
-            m_target.lastError().text());
-    const auto failed = [this, atomic](const QString& reason) {
-        if (atomic)
-            m_target.rollback();
+    Expected<qint64> written = write(TransactionWriter::Mode::Grouped, atomic, report);
+    if (!written && m_groupingRefused) {
+        // The database does not take grouped statements: the same run, one punch at a time.
+        report.withoutDirection = 0;
+        written = write(TransactionWriter::Mode::PerPunch, atomic, report);
+    }
+    if (!written)
         return Expected<ExportReport>::failure(
             QStringLiteral("The export to the time-attendance database stopped: %1\n%2")
-                .arg(reason, atomic ? QStringLiteral("tblTransaction was left as it was.")
-                                    : QStringLiteral("The punches written before the failure stay in "
-                                                     "tblTransaction; exporting again completes them.")));
-    };
-
-    PreparedStatement remove(m_target, DeleteTransaction);
-    if (!remove.isValid())
-        return failed(remove.error());
-    PreparedStatement insert(m_target, InsertTransaction);
-    if (!insert.isValid())
-        return failed(insert.error());
-
-    PunchRecord row;
-    QVariantList values(4);
-    for (;;) {
-        m_progress.yield();
-        const Expected<bool> more = reader.next(row);
-        if (!more)
-            return failed(more.error());
-        if (!*more)
-            break;
-        m_progress.advance();
-        if (row.status != u"1" && row.status != u"2") {
-            ++report.withoutDirection;
-            continue;
-        }
-        values[0] = row.fid;
-        values[1] = row.hid;
-        values[2] = BuddhistStamp(row.wDate, row.wTime);
-        values[3] = row.status == u"1" ? QStringLiteral("IN") : QStringLiteral("OUT");
-        if (!remove.exec(values))
-            return failed(remove.error());
-        if (!insert.exec(values))
-            return failed(insert.error());
-        ++report.written;
-    }
-    if (atomic && !m_target.commit())
-        return failed(QStringLiteral("Cannot commit: ") + m_target.lastError().text());
+                .arg(written.error(),
+                     atomic ? QStringLiteral("tblTransaction was left as it was.")
+                            : QStringLiteral("The punches written before the failure stay in "
+                                             "tblTransaction; exporting again completes them.")));
+    report.written = *written;
     m_progress.finish();
     report.status = ExportReport::Status::Exported;
     report.message = ExportMessages::completed(report);

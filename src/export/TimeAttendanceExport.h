@@ -2,6 +2,7 @@
 
 #include "export/ExportFilter.h"
 #include "export/ExportReport.h"
+#include "export/TransactionWriter.h"
 #include "platform/Outcome.h"
 #include "search/AttendanceSearch.h"
 #include "search/RunProgress.h"
@@ -30,6 +31,10 @@ public:
 
 private:
     Expected<ExportReport> run(const std::function<Expected<SearchResult>()>& search);
+    // Writes the work table; the number of punches written.
+    Expected<qint64> write(TransactionWriter::Mode mode, bool atomic, ExportReport& report);
+
     QSqlDatabase m_target;
     RunProgress& m_progress;
+    bool m_groupingRefused = false;
 };

@@ -2,14 +2,12 @@
 
 #include "data/Connections.h"
 #include "search/AccessControlPunchSource.h"
+#include "search/WorkTableWriter.h"
 
 #include <QSqlDriver>
 #include <QSqlError>
 
 namespace {
-
-const QString InsertWorkRow =
-    QStringLiteral("insert into tblExport1(HID,FID,GID,wDate,wTime,Status) values(?,?,?,?,?,?)");
 
 // The alternation state of one search.
 class Pairing final
@@ -59,7 +57,7 @@ AttendanceSearch::AttendanceSearch(QSqlDatabase local, RunProgress& progress)
     : m_local(std::move(local)), m_progress(progress)
 {}
 
-Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mode)
+Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mode, const WorkRowSink& sink)
 {
     if (!m_local.isValid() || !m_local.isOpen())
         return Expected<SearchResult>::failure(QStringLiteral("The local database is not open."));
@@ -77,14 +75,14 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
         return failed(emptied.error());
     if (const Outcome opened = source.open(); !opened)
         return failed(opened.error());
-    PreparedStatement insert(m_local, InsertWorkRow);
-    if (!insert.isValid())
-        return failed(insert.error());
+    WorkTableWriter writer(m_local);
+    if (const Outcome prepared = writer.prepare(); !prepared)
+        return failed(prepared.error());
 
     SearchResult result;
     Pairing pairing;
     SourceRow row;
-    QVariantList values(6);
+    PunchRecord work;
     for (;;) {
         m_progress.yield();
         Expected<bool> more = source.next(row);
@@ -105,26 +103,29 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
             if (status.isNull())
                 continue;
         }
-        values[0] = row.person;
-        values[1] = row.terminal;
-        values[2] = row.group;
-        values[3] = row.date;
-        values[4] = row.time;
-        values[5] = status;
-        if (!insert.exec(values))
-            return failed(insert.error());
+        work.hid = row.person;
+        work.fid = row.terminal;
+        work.gid = row.group;
+        work.wDate = row.date;
+        work.wTime = row.time;
+        work.status = status;
+        if (const Outcome inserted = writer.insert(work); !inserted)
+            return failed(inserted.error());
         ++result.written;
+        if (sink)
+            sink(work);
     }
     if (!m_local.commit())
         return failed(QStringLiteral("Cannot commit the work table: ") + m_local.lastError().text());
     return result;
 }
 
-Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, RunProgress& progress)
+Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, RunProgress& progress,
+                                   const WorkRowSink& sink)
 {
     const QSqlDatabase local = Connections::get(Connections::LocalConnection);
     LocalPunchSource source(local, query);
-    return AttendanceSearch(local, progress).run(source, mode);
+    return AttendanceSearch(local, progress).run(source, mode, sink);
 }
 
 Expected<SearchResult> SearchHumanQORSQL(const SourceQuery& query, SearchMode mode, RunProgress& progress)

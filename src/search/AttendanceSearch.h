@@ -1,10 +1,13 @@
 #pragma once
 
+#include "export/PunchRecord.h"
 #include "platform/Outcome.h"
 #include "search/PunchSource.h"
 #include "search/RunProgress.h"
 
 #include <QSqlDatabase>
+
+#include <functional>
 
 // Copy mode writes every punch with its own direction code; pairing mode turns the punches
 // of each person's day into IN ("1") and OUT ("2").
@@ -16,6 +19,9 @@ struct SearchResult
     // Source rows with a null person, date or direction: not placed, left out.
     qint64 incomplete = 0;
 };
+
+// Receives every work row as it is written, in the source's order.
+using WorkRowSink = std::function<void(const PunchRecord&)>;
 
 // The attendance search: empties the work table tblExport1 of the local database and fills it
 // from a source of punches. The source must deliver each person's rows together and, for
@@ -32,7 +38,7 @@ class AttendanceSearch final
 {
 public:
     AttendanceSearch(QSqlDatabase local, RunProgress& progress);
-    Expected<SearchResult> run(PunchSource& source, SearchMode mode);
+    Expected<SearchResult> run(PunchSource& source, SearchMode mode, const WorkRowSink& sink = {});
 
 private:
     QSqlDatabase m_local;
@@ -40,7 +46,8 @@ private:
 };
 
 // The search over the local table tblexport.
-Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, RunProgress& progress);
+Expected<SearchResult> SearchHuman(const SourceQuery& query, SearchMode mode, RunProgress& progress,
+                                   const WorkRowSink& sink = {});
 
 // The search over the access-control server's log RALog, through AccessControlConnection.
 Expected<SearchResult> SearchHumanQORSQL(const SourceQuery& query, SearchMode mode, RunProgress& progress);

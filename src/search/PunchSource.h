@@ -7,6 +7,8 @@
 #include <QString>
 #include <QVariantList>
 
+#include <memory>
+
 // A statement with a '?' for every value and the values to bind, in order.
 struct SourceQuery
 {
@@ -43,12 +45,23 @@ class LocalPunchSource final : public PunchSource
 {
 public:
     LocalPunchSource(QSqlDatabase db, SourceQuery query);
+    ~LocalPunchSource() override;
     Outcome open() override;
     Expected<bool> next(SourceRow& row) override;
 
 private:
+    class Reader
+    {
+    public:
+        virtual ~Reader() = default;
+        virtual Outcome open() = 0;
+        virtual Expected<bool> next(SourceRow& row) = 0;
+    };
+    class QtReader;
+    class SqliteReader;
+    static Outcome missingColumn(int column, const QString& statement);
+
     QSqlDatabase m_db;
     SourceQuery m_query;
-    QSqlQuery m_reader;
-    int m_columns[6] = {-1, -1, -1, -1, -1, -1};
+    std::unique_ptr<Reader> m_reader;
 };

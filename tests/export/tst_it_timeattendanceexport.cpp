@@ -28,7 +28,10 @@ private Q_SLOTS:
     void incompleteRowsAreCounted();
     void chosenEmployeesOnly();
     void noDataWritesNothing();
+    void databaseErrorMidRunLeavesTableAsItWas_data();
     void databaseErrorMidRunLeavesTableAsItWas();
+    void refusedGroupsGoPunchByPunch();
+    void repeatedPunchWrittenOnce();
     void disconnectedDatabaseIsReported();
 
 private:
@@ -219,13 +222,27 @@ void TestTimeAttendanceExport::noDataWritesNothing()
     QCOMPARE(transactions(), QStringList());
 }
 
+void TestTimeAttendanceExport::databaseErrorMidRunLeavesTableAsItWas_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::newRow("in the first statements") << 1 << 1;
+    QTest::newRow("after several groups were written") << 250 << 120;
+}
+
 void TestTimeAttendanceExport::databaseErrorMidRunLeavesTableAsItWas()
 {
+    QFETCH(int, before);
+    QFETCH(int, after);
     addPunch(u"7"_qs, u"1"_qs, u"2024/01/09"_qs, u"08:00:00"_qs, u"0"_qs);
     QVERIFY(exportAll().ok());
-    const QStringList before = transactions();
-    addPunch(u"7"_qs, u"1"_qs, u"2024/01/09"_qs, u"17:00:00"_qs, u"0"_qs);
+    const QStringList earlier = transactions();
+    // Persons 10000 and up sort before 9, person 9 fails, persons 90000 and up sort after it.
+    for (int i = 0; i < before; ++i)
+        addPunch(QString::number(10000 + i), u"1"_qs, u"2024/01/10"_qs, u"08:00:00"_qs, u"0"_qs);
     addPunch(u"9"_qs, u"1"_qs, u"2024/01/09"_qs, u"08:00:00"_qs, u"0"_qs);
+    for (int i = 0; i < after; ++i)
+        addPunch(QString::number(90000 + i), u"1"_qs, u"2024/01/10"_qs, u"08:00:00"_qs, u"0"_qs);
     QVERIFY(
         ExecuteStatement(target(), QStringLiteral("alter table tblTransaction add constraint no_nine check "
                                                   "(HumanID <> '9')"))
@@ -236,7 +253,47 @@ void TestTimeAttendanceExport::databaseErrorMidRunLeavesTableAsItWas()
     QVERIFY(!report.ok());
     QVERIFY2(report.error().contains(u"no_nine"_qs), qPrintable(report.error()));
     QVERIFY2(report.error().contains(u"tblTransaction was left as it was"_qs), qPrintable(report.error()));
-    QCOMPARE(transactions(), before);
+    QCOMPARE(transactions(), earlier);
+}
+
+void TestTimeAttendanceExport::refusedGroupsGoPunchByPunch()
+{
+    // A database that takes one row per statement only, as some ODBC databases do.
+    QVERIFY(ExecuteStatement(target(),
+                             QStringLiteral("create function one_row_only() returns trigger language "
+                                            "plpgsql as $$ begin if (select count(*) from added) > 1 then "
+                                            "raise exception 'one row per statement'; end if; return "
+                                            "null; end $$"))
+                .ok());
+    QVERIFY(
+        ExecuteStatement(target(), QStringLiteral("create trigger one_row after insert on tblTransaction "
+                                                  "referencing new table as added for each statement execute "
+                                                  "function one_row_only()"))
+            .ok());
+    for (int i = 0; i < 150; ++i)
+        addPunch(QString::number(1000 + i), u"1"_qs, u"2024/01/09"_qs, u"08:00:00"_qs,
+                 i % 3 == 0 ? u"3"_qs : u"0"_qs);
+    addPunch(u"1001"_qs, u"1"_qs, u"2024/01/09"_qs, u"09:00:00"_qs, u"0"_qs);
+    const Expected<ExportReport> report = exportAll();
+    QVERIFY(ExecuteStatement(target(), QStringLiteral("drop trigger one_row on tblTransaction")).ok());
+    QVERIFY(ExecuteStatement(target(), QStringLiteral("drop function one_row_only")).ok());
+    QVERIFY2(report.ok(), qPrintable(report.error()));
+    // A first punch with code 3 writes nothing: 100 persons, person 1001 twice.
+    QCOMPARE(report->written, 101);
+    QCOMPARE(transactions().size(), 101);
+    QCOMPARE(
+        transactions(u"where HumanID = '1001'"_qs),
+        (QStringList{u"1|1001|2567/01/09 08:00:00|IN|0|1"_qs, u"1|1001|2567/01/09 09:00:00|OUT|0|1"_qs}));
+}
+
+void TestTimeAttendanceExport::repeatedPunchWrittenOnce()
+{
+    // The same punch twice in the local table (as two terminals' logs may hold it): one row.
+    for (int round = 0; round < 2; ++round)
+        addPunch(u"7"_qs, u"1"_qs, u"2024/01/09"_qs, u"08:00:00"_qs, u"1"_qs);
+    const Expected<ExportReport> report = exportAll();
+    QVERIFY2(report.ok(), qPrintable(report.error()));
+    QCOMPARE(transactions(), QStringList{u"1|7|2567/01/09 08:00:00|IN|0|1"_qs});
 }
 
 void TestTimeAttendanceExport::disconnectedDatabaseIsReported()

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "cli/CliContext.h"
+#include "data/AccessControlLogin.h"
+
+#include <optional>
+
+// The access-control source of the export commands: the connection comes from the stored
+// settings of the connection window, each entry overridable on the command line, and the
+// facilities' logs are pulled into RALog before the export as the export window does.
+struct CliAccessControlSource
+{
+    AccessControlLogin login;
+    QString driver;
+    int servicePort = 4900;
+    // The delete flag of the pull (keep = 0, delete = 1); none: no pull.
+    std::optional<qint16> pullFlag = 0;
+};
+
+// The options shown in the commands' usage.
+QString AccessControlUsage();
+
+// Takes --qor-host, --qor-port, --qor-user, --qor-password, --qor-driver, --service-port and
+// --pull keep|delete|none from the options, over the stored settings. False, with the reason on
+// the error stream, on bad usage. qorChosen tells whether --source qor was given: the options
+// are refused without it.
+bool TakeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChosen,
+                             CliAccessControlSource& source);
+
+// Opens AccessControlConnection and runs the pull. False, with the reason on the error stream,
+// when the connection failed or the pull stopped on a database error: no export may follow.
+bool PrepareAccessControlSource(CliContext& ctx, const CliAccessControlSource& source);
