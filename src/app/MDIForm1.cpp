@@ -43,6 +43,10 @@ MDIForm1::MDIForm1(AppContext& context, QWidget* parent) : QMainWindow(parent), 
 
 MDIForm1::~MDIForm1()
 {
+    // The backdrop watches the client area's viewport; it must go before the area is torn down,
+    // or a last resize of the viewport would reach it from a half-destroyed area.
+    delete m_backdrop;
+    m_backdrop = nullptr;
     if (m_context.windows == m_windows.get())
         m_context.windows = nullptr;
 }

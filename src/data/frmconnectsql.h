@@ -30,6 +30,7 @@ public:
     // database (whose connection the opener has already opened).
     void setFileMode(bool fileMode) { m_fileMode = fileMode; }
     bool fileMode() const { return m_fileMode; }
+    AppContext& context() const { return m_context; }
     void setAfterConnect(AfterConnect afterConnect) { m_afterConnect = std::move(afterConnect); }
 
 private:

@@ -33,6 +33,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const QString SettingsSection = QStringLiteral("text");
@@ -200,7 +202,11 @@ void frmExport::buildControls()
     m_MSHFlexGrid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_MSHFlexGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
     m_MSHFlexGrid2->setColumnWidth(LayoutGridModel::NameColumn, twipsToPixels(3680, *this));
-    m_MSHFlexGrid2->setColumnWidth(LayoutGridModel::WidthColumn, twipsToPixels(800, *this));
+    // 800 twips, or the header's caption when the font needs more, so that it stays readable
+    const int captionWidth =
+        m_MSHFlexGrid2->fontMetrics().horizontalAdvance(m_grid->row(LayoutGridModel::HeaderRow).width) + 16;
+    m_MSHFlexGrid2->setColumnWidth(LayoutGridModel::WidthColumn,
+                                   std::max(twipsToPixels(800, *this), captionWidth));
     m_MSHFlexGrid2->setMinimumWidth(twipsToPixels(3680 + 800, *this) + 24);
 
     auto* formatRow = new QHBoxLayout;

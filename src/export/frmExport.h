@@ -96,6 +96,7 @@ public:
     // after saving a layout.
     void LoadExportModel(const QString& name);
 
+    AppContext& context() const { return m_context; }
     LayoutGridModel& grid() { return *m_grid; }
     // The employee picker's last list with the operator's choices.
     std::shared_ptr<const ChosenEmployeeList> chosenEmployees() const { return m_chosenEmployees; }

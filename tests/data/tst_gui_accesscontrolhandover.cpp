@@ -1,12 +1,14 @@
 #include "app/AppContext.h"
 #include "app/gui/WindowCatalog.h"
 #include "app/gui/WindowRegistry.h"
+#include "data/Connections.h"
 #include "data/frmconnectsql.h"
 #include "data/gui/AccessControlHandOver.h"
 #include "fixtures/TestPrompter.h"
 
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -24,6 +26,7 @@ private Q_SLOTS:
     void withoutExportWindowSaysSo();
     void catalogPreparesTheConnectionWindow_data();
     void catalogPreparesTheConnectionWindow();
+    void exportWindowPullsFirst();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -70,7 +73,7 @@ void TestAccessControlHandOver::opensExportForTheRoad()
         [&preparedFor](QWidget&, int i) { preparedFor = i; });
     m_registry->addFactory(WindowId::EditExport, [](AppContext&) { return new QWidget; });
     QVERIFY(m_registry->open(WindowId::EditExport));
-    const Outcome handed = OpenAccessControlExport(*m_registry, fileMode);
+    const Outcome handed = OpenAccessControlExport(*m_registry, *m_context, fileMode);
     QVERIFY2(handed.ok(), qPrintable(handed.error()));
     QCOMPARE(preparedFor, item);
     QVERIFY(m_registry->find(WindowId::Export));
@@ -80,7 +83,7 @@ void TestAccessControlHandOver::opensExportForTheRoad()
 
 void TestAccessControlHandOver::withoutExportWindowSaysSo()
 {
-    const Outcome handed = OpenAccessControlExport(*m_registry, true);
+    const Outcome handed = OpenAccessControlExport(*m_registry, *m_context, true);
     QVERIFY(!handed);
     QVERIFY2(handed.error().contains(QStringLiteral("export window is not available")),
              qPrintable(handed.error()));
@@ -103,6 +106,27 @@ void TestAccessControlHandOver::catalogPreparesTheConnectionWindow()
     QVERIFY(w);
     QCOMPARE(w->fileMode(), fileMode);
     QVERIFY(w->isVisible());
+}
+
+void TestAccessControlHandOver::exportWindowPullsFirst()
+{
+    QVERIFY(OpenLocalDatabase(m_context->paths).ok());
+    registerWindows(*m_registry);
+    const Outcome handed = OpenAccessControlExport(*m_registry, *m_context, true);
+    QVERIFY2(handed.ok(), qPrintable(handed.error()));
+    auto* button =
+        m_registry->find(WindowId::Export)->findChild<QPushButton*>(QStringLiteral("cmdQROSQLExport"));
+    QVERIFY(button);
+    QVERIFY(button->isVisible());
+    m_prompter->queueAnswer(Prompter::Answer::No);
+    QTest::mouseClick(button, Qt::LeftButton);
+    // The question comes first; no service is reachable without a host, so the export goes on
+    // to its file dialog, which the test cancels.
+    QVERIFY(!m_prompter->shown().isEmpty());
+    QCOMPARE(m_prompter->shown().first().title, QStringLiteral("จัดการข้อมูลในเครื่องสแกน"));
+    QCOMPARE(m_prompter->fileAsks().size(), 1);
+    m_registry->unload(WindowId::Export);
+    Connections::close(Connections::LocalConnection);
 }
 
 QTEST_MAIN(TestAccessControlHandOver)

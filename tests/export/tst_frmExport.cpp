@@ -73,6 +73,7 @@ private Q_SLOTS:
     void choosingLayoutLoadsGridAndPreview();
     void clearKeepsHeader();
     void sideBarItemTwoPreparesTextExport();
+    void sideBarItemsOneAndTwoSwapWindows();
     void textExportWritesChosenFile_data();
     void textExportWritesChosenFile();
     void dateRangeGoesThroughConVDate();
@@ -389,6 +390,24 @@ void TestFrmExport::sideBarItemTwoPreparesTextExport()
     QVERIFY(child<QRadioButton>("optDataType_1")->isEnabled());
     QVERIFY(layouts()->isEnabled());
     QVERIFY(!m_window->TAMode());
+}
+
+void TestFrmExport::sideBarItemsOneAndTwoSwapWindows()
+{
+    QVERIFY(openExport(2));
+    QPointer<frmExport> first = m_window;
+    QVERIFY(openExport(1) == nullptr);
+    QTRY_VERIFY(first.isNull());
+    QWidget* connection = m_main->windows().find(WindowId::Connect);
+    QVERIFY(connection && connection->isVisible());
+    QCOMPARE(connection->objectName(), QStringLiteral("frmconnect"));
+    QVERIFY(Connections::get(Connections::LocalConnection).isOpen());
+    QVERIFY(openExport(2));
+    QVERIFY(m_window != first);
+    QVERIFY(m_window->isVisible());
+    QVERIFY(!m_main->windows().find(WindowId::Connect));
+    QCOMPARE(m_main->mdiArea().subWindowList().size(), 1);
+    QVERIFY2(m_prompter->shown().isEmpty(), qPrintable(m_prompter->texts().join(u'\n')));
 }
 
 void TestFrmExport::textExportWritesChosenFile_data()

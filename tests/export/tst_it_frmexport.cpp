@@ -179,6 +179,8 @@ void TestItFrmExport::itemsTwoAndOneSwitchAndClose()
     QVERIFY(!m_main->windows().find(WindowId::Export));
     QTRY_VERIFY(window.isNull());
     QVERIFY(Connections::get(Connections::LocalConnection).isOpen());
+    QVERIFY(m_main->windows().find(WindowId::Connect) &&
+            m_main->windows().find(WindowId::Connect)->isVisible());
 
     // and item 2 brings a fresh one
     click(2);

@@ -6,6 +6,7 @@
 #include "data/gui/AccessControlHandOver.h"
 #include "enrol/frmEnroll.h"
 #include "export/frmExport.h"
+#include "export/gui/AccessControlExportSource.h"
 #include "search/frmEmployee.h"
 #include "search/frmTQID.h"
 #include "terminal/frmconnect.h"
@@ -35,6 +36,8 @@ void registerWindows(WindowRegistry& registry)
     // the same for access-control punches, after the SQL Server connection window connected.
     // Other openers (start-up, the connection window's menu) leave its mode as it is.
     registry.add<frmExport>(WindowId::Export, [](frmExport& w, int item) {
+        if (item == 5 || item == 6)
+            w.setAccessControlSource(AccessControlExportSource(w.context()));
         switch (item) {
         case 2:
             w.prepareTextExport();
@@ -57,6 +60,8 @@ void registerWindows(WindowRegistry& registry)
     // Side-bar items 5 and 6: the access-control export to a text file or into the TA database.
     registry.add<frmconnectsql>(WindowId::ConnectSql, [&registry](frmconnectsql& w, int item) {
         w.setFileMode(item == 5);
-        w.setAfterConnect([&registry](bool fileMode) { return OpenAccessControlExport(registry, fileMode); });
+        w.setAfterConnect([&registry, &context = w.context()](bool fileMode) {
+            return OpenAccessControlExport(registry, context, fileMode);
+        });
     });
 }
