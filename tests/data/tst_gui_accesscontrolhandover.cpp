@@ -73,7 +73,7 @@ void TestAccessControlHandOver::opensExportForTheRoad()
         [&preparedFor](QWidget&, int i) { preparedFor = i; });
     m_registry->addFactory(WindowId::EditExport, [](AppContext&) { return new QWidget; });
     QVERIFY(m_registry->open(WindowId::EditExport));
-    const Outcome handed = OpenAccessControlExport(*m_registry, *m_context, fileMode);
+    const Outcome handed = OpenAccessControlExport(*m_registry, fileMode);
     QVERIFY2(handed.ok(), qPrintable(handed.error()));
     QCOMPARE(preparedFor, item);
     QVERIFY(m_registry->find(WindowId::Export));
@@ -83,7 +83,7 @@ void TestAccessControlHandOver::opensExportForTheRoad()
 
 void TestAccessControlHandOver::withoutExportWindowSaysSo()
 {
-    const Outcome handed = OpenAccessControlExport(*m_registry, *m_context, true);
+    const Outcome handed = OpenAccessControlExport(*m_registry, true);
     QVERIFY(!handed);
     QVERIFY2(handed.error().contains(QStringLiteral("export window is not available")),
              qPrintable(handed.error()));
@@ -112,7 +112,7 @@ void TestAccessControlHandOver::exportWindowPullsFirst()
 {
     QVERIFY(OpenLocalDatabase(m_context->paths).ok());
     registerWindows(*m_registry);
-    const Outcome handed = OpenAccessControlExport(*m_registry, *m_context, true);
+    const Outcome handed = OpenAccessControlExport(*m_registry, true);
     QVERIFY2(handed.ok(), qPrintable(handed.error()));
     auto* button =
         m_registry->find(WindowId::Export)->findChild<QPushButton*>(QStringLiteral("cmdQROSQLExport"));

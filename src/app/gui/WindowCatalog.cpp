@@ -60,8 +60,6 @@ void registerWindows(WindowRegistry& registry)
     // Side-bar items 5 and 6: the access-control export to a text file or into the TA database.
     registry.add<frmconnectsql>(WindowId::ConnectSql, [&registry](frmconnectsql& w, int item) {
         w.setFileMode(item == 5);
-        w.setAfterConnect([&registry, &context = w.context()](bool fileMode) {
-            return OpenAccessControlExport(registry, context, fileMode);
-        });
+        w.setAfterConnect([&registry](bool fileMode) { return OpenAccessControlExport(registry, fileMode); });
     });
 }

@@ -3,7 +3,6 @@
 #include "platform/Outcome.h"
 
 class WindowRegistry;
-struct AppContext;
 
 // What follows a successful connect in the SQL Server connection window: the export window
 // opens for access-control punches and the format editor is unloaded. The export window's
@@ -11,4 +10,4 @@ struct AppContext;
 // (fileMode true), 6 for the export into the time-attendance database. The export window then
 // pulls the access-control logs and exports from RALog, and its employee picker lists the
 // server's persons.
-Outcome OpenAccessControlExport(WindowRegistry& registry, AppContext& context, bool fileMode);
+Outcome OpenAccessControlExport(WindowRegistry& registry, bool fileMode);
