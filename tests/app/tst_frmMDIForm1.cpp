@@ -57,6 +57,7 @@ private Q_SLOTS:
     void valuesOutsideTheItemsDoNothing();
     void backdropStretchesOnResize_data();
     void backdropStretchesOnResize();
+    void backdropRedrawnOnActivation();
 
 private:
     void makeWindow(const QString& dataDir);
@@ -363,6 +364,19 @@ void TestFrmMDIForm1::backdropStretchesOnResize()
     QCOMPARE(shown.pixelColor(0, 0).name(), expected.pixelColor(0, 0).name());
     const QPoint corner(client->width() - 1, client->height() - 1);
     QCOMPARE(shown.pixelColor(corner).name(), expected.pixelColor(corner).name());
+}
+
+void TestFrmMDIForm1::backdropRedrawnOnActivation()
+{
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    const qint64 before = m_main->backdrop().stretched().cacheKey();
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main.get()));
+    QTRY_VERIFY(m_main->backdrop().stretched().cacheKey() != before);
+    QCOMPARE(m_main->backdrop().stretched().size(), m_main->mdiArea().viewport()->size());
 }
 
 QTEST_MAIN(TestFrmMDIForm1)

@@ -4,7 +4,7 @@
 #include <QMdiArea>
 
 Backdrop::Backdrop(QMdiArea& area, const QPixmap& original)
-    : QObject(&area), m_area(area), m_areaObject(&area), m_viewport(area.viewport()), m_picOriginal(original)
+    : QObject(&area), m_area(area), m_viewport(area.viewport()), m_picOriginal(original)
 {
     m_viewport->installEventFilter(this);
     redraw();
@@ -22,9 +22,8 @@ void Backdrop::redraw()
 
 bool Backdrop::eventFilter(QObject* watched, QEvent* event)
 {
-    // The area's children, the viewport among them, go last while the area is destroyed: by then
-    // it is no QMdiArea any more and must not be asked for anything.
-    if (event->type() == QEvent::Resize && watched == m_viewport && qobject_cast<QMdiArea*>(m_areaObject))
+    // only the pointer is compared: while the area is being destroyed its viewport still gets events
+    if (event->type() == QEvent::Resize && watched == m_viewport)
         redraw();
     return QObject::eventFilter(watched, event);
 }

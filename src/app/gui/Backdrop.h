@@ -4,7 +4,6 @@
 #include <QPixmap>
 
 class QMdiArea;
-class QWidget;
 
 // The picture behind the child windows: the designed image (picOriginal) stretched to the
 // frame's client area (picStretched), aspect ratio not kept, and set as the area's background.
@@ -26,7 +25,6 @@ protected:
 
 private:
     QMdiArea& m_area;
-    QObject* m_areaObject;
     QWidget* m_viewport;
     QPixmap m_picOriginal;
     QPixmap m_picStretched;

@@ -32,8 +32,12 @@ enum class WindowId {
 // preparation when the side bar must set the window up before showing it (the item number
 // tells which side-bar item opened it):
 //
-//     registry.add<frmExport>(WindowId::Export, [](frmExport& w, int item) { w.setTAMode(item == 3); });
 //     registry.add<frmEnroll>(WindowId::Enroll);
+//     registry.add<frmconnectsql>(WindowId::ConnectSql, [](frmconnectsql& w, int item) { w.setFileMode(item
+//     == 5); });
+//
+// The side bar's actions (MDIForm1) open the kinds Connect, Export, Enroll and ConnectSql and
+// unload EditExport; a preparation called with item 0 comes from another window.
 //
 // Other windows reach the registry through AppContext::windows, e.g.
 // `context.windows->open(WindowId::Export)` or `context.windows->window<frmExport>(WindowId::Export)`.
