@@ -285,7 +285,6 @@ void TestFrmEnroll::connectEnablesAndStoresSettings()
     QVERIFY(!child<QPushButton>("cmdStop")->isEnabled());
     QCOMPARE(message(), QString());
     const QString settings = m_context->paths.settingsFile();
-    const IniDocument stored = IniDocument::load(settings);
     // Stored as typed: the reader trims, so look at the raw line.
     QVERIFY(IniDocument::load(settings).toBytes().contains("IP= 127.0.0.1 "));
     QCOMPARE(ReadIniValue(QStringLiteral("text"), QStringLiteral("Port"), {}, settings),
