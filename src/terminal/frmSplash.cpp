@@ -1,5 +1,6 @@
 #include "terminal/frmSplash.h"
 
+#include "app/gui/CenterChildWindow.h"
 #include "terminal/ConvertLogToDatabase.h"
 
 #include <QFrame>
@@ -33,7 +34,7 @@ void frmSplash::showCentered()
 {
     adjustSize();
     if (QWidget* parent = parentWidget())
-        move((parent->width() - width()) / 2, (parent->height() - height()) / 2);
+        CenterChildWindow(*parent, *this);
     show();
     raise();
     setFocus();

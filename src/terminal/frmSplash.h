@@ -12,7 +12,7 @@ class frmSplash final : public QWidget
 
 public:
     explicit frmSplash(QWidget* mainWindow);
-    // Places the window in the middle of the main window, shows and paints it.
+    // Places the window in the main window as every child window is placed, shows and paints it.
     void showCentered();
     // Shows done of total as " 42 %"; paints at once, as the conversion holds the window's thread.
     void setProgress(qint64 done, qint64 total);
