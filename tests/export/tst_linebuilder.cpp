@@ -15,8 +15,8 @@ static CaseLayout makeLayout(const QStringList& rowSpecs,
                              const QString& yearForm = {})
 {
     CaseLayout c;
-    for (const QString& spec : rowSpecs) {
-        const QStringList parts = spec.split(u'|');
+    for (const QString& rowText : rowSpecs) {
+        const QStringList parts = rowText.split(u'|');
         c.rows.append({parts.value(0), parts.value(1)});
         c.layout.alignments.append(static_cast<qint16>(parts.value(2).toInt()));
         c.layout.pads.append(parts.value(3));
