@@ -156,16 +156,7 @@ int Tq90Client::Tq90CaptureImage(int handle)
 
 int Tq90Client::Tq90DownloadRawImage(int handle, QByteArray& buffer)
 {
-    if (buffer.size() < Tq90Protocol::RawImageBytes)
-        return Tq90Result::BadArgument;
-    QByteArray data;
-    const int result = transact(handle, Command::DownloadRawImage, {}, &data);
-    if (result != Tq90Result::Ok)
-        return result;
-    if (data.size() != Tq90Protocol::RawImageBytes)
-        return Tq90Result::SocketError;
-    std::copy(data.cbegin(), data.cend(), buffer.begin());
-    return Tq90Result::Ok;
+    return fetchFixed(handle, Command::DownloadRawImage, Tq90Protocol::RawImageBytes, buffer);
 }
 
 int Tq90Client::Tq90ProcessImage(int handle)
@@ -219,13 +210,18 @@ int Tq90Client::Tq90Verify(int handle, const QString& userId, quint8 groupId, qu
 
 int Tq90Client::Tq90Identify(int handle, QByteArray& buffer)
 {
-    if (buffer.size() < Tq90Protocol::IdentifyBytes)
+    return fetchFixed(handle, Command::Identify, Tq90Protocol::IdentifyBytes, buffer);
+}
+
+int Tq90Client::fetchFixed(int handle, Command command, qsizetype size, QByteArray& buffer)
+{
+    if (buffer.size() < size)
         return Tq90Result::BadArgument;
     QByteArray data;
-    const int result = transact(handle, Command::Identify, {}, &data);
+    const int result = transact(handle, command, {}, &data);
     if (result != Tq90Result::Ok)
         return result;
-    if (data.size() != Tq90Protocol::IdentifyBytes)
+    if (data.size() != size)
         return Tq90Result::SocketError;
     std::copy(data.cbegin(), data.cend(), buffer.begin());
     return Tq90Result::Ok;

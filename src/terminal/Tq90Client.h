@@ -64,6 +64,8 @@ public:
 private:
     struct Session;
 
+    // Runs a command whose answer is exactly size bytes and copies it into the caller's buffer.
+    int fetchFixed(int handle, Tq90Protocol::Command command, qsizetype size, QByteArray& buffer);
     // Sends one request and waits for its reply; data receives the reply's data.
     int transact(int handle, Tq90Protocol::Command command, const QByteArray& arguments = {},
                  QByteArray* data = nullptr);
