@@ -1,10 +1,10 @@
 // bench-convert: converts a log of 1,000,000 punches into an empty local database and again
 // into one that already holds them, and compares each time with the sqlite3 shell's .import of
 // the same rows as CSV into the same schema (table and index), measured in the same run.
-#include "app/AppPaths.h"
-#include "data/Connections.h"
-#include "terminal/ConvertLogToDatabase.h"
-#include "terminal/LogRecord.h"
+#include "core/platform/AppPaths.h"
+#include "core/storage/Connections.h"
+#include "core/terminal/LogConversion.h"
+#include "core/terminal/LogRecord.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -37,7 +37,7 @@ int main(int argc, char** argv)
     QTemporaryDir dir;
     const AppPaths paths(dir.path());
 
-    const QByteArray log = GenerateLog(punches, 42);
+    const QByteArray log = generateLog(punches, 42);
     QByteArray csv;
     csv.reserve(static_cast<qsizetype>(punches) * 48);
     for (qsizetype i = 0; i < log.size(); i += LogRecord::Size) {
@@ -72,7 +72,7 @@ int main(int argc, char** argv)
     }
     const double reference = static_cast<double>(timer.nsecsElapsed()) / 1e9;
 
-    if (const Outcome opened = OpenLocalDatabase(paths); !opened) {
+    if (const Outcome opened = openLocalDatabase(paths); !opened) {
         QTextStream(stderr) << opened.error() << '\n';
         return 1;
     }
@@ -80,13 +80,13 @@ int main(int argc, char** argv)
     for (double& t : times) {
         const QSqlDatabase db = Connections::get(Connections::LocalConnection);
         timer.restart();
-        const auto result = ConvertLogToDatabase(paths.logFile(), db);
+        const auto result = convertLogToDatabase(paths.logFile(), db);
         t = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         if (!result) {
             QTextStream(stderr) << result.error() << '\n';
             return 1;
         }
-        out << "  converted: " << ConversionSummary(*result) << '\n';
+        out << "  converted: " << conversionSummary(*result) << '\n';
     }
     out << "punches: " << punches << '\n';
     out << QStringLiteral("sqlite3 .import of the CSV:      %1 s\n").arg(reference, 0, 'f', 3);

@@ -1,9 +1,9 @@
-// ExportTA of 100,000 punches into a PostgreSQL server over loopback through psqlODBC (default
-// driver settings), as a user's time-attendance database is reached. Prints rows per second (target: at least 10,000),
-// for a first export into an empty table and for the same period exported again.
-#include "app/AppPaths.h"
-#include "data/Connections.h"
-#include "export/TimeAttendanceExport.h"
+// exportLocal of 100,000 punches into a PostgreSQL server over loopback through psqlODBC (default
+// driver settings), as a user's time-attendance database is reached. Prints rows per second (target: at least
+// 10,000), for a first export into an empty table and for the same period exported again.
+#include "core/export/TimeAttendanceExport.h"
+#include "core/platform/AppPaths.h"
+#include "core/storage/Connections.h"
 #include "fixtures/PostgresServer.h"
 
 #include <QCoreApplication>
@@ -67,12 +67,12 @@ int main(int argc, char** argv)
           "varchar(19), "
           "StampStat varchar(3), Process varchar(1), Upload varchar(1))",
           "create index ix_punch on tblTransaction (HumanID, StampDateTime, TerminalID, StampStat)"}) {
-        if (!ExecuteStatement(target, QString::fromLatin1(sql)).ok())
+        if (!executeStatement(target, QString::fromLatin1(sql)).ok())
             return 1;
     }
 
     QTemporaryDir dir;
-    if (const Outcome opened = OpenLocalDatabase(AppPaths(dir.path())); !opened) {
+    if (const Outcome opened = openLocalDatabase(AppPaths(dir.path())); !opened) {
         std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
         return 1;
     }
@@ -83,7 +83,7 @@ int main(int argc, char** argv)
     for (const char* round : {"into an empty table", "the same period again"}) {
         QElapsedTimer clock;
         clock.start();
-        const Expected<ExportReport> report = TimeAttendanceExport(target, progress).ExportTA({});
+        const Expected<ExportReport> report = TimeAttendanceExport(target, progress).exportLocal({});
         const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         if (!report) {
             std::fprintf(stderr, "%s\n", qPrintable(report.error()));

@@ -2,10 +2,10 @@
 // a pipeline of the sqlite3 shell over the same rows in the same run: copy them sorted into a
 // work table, then dump that table sorted to CSV. Prints both times and their ratio (target:
 // at most 2.0).
-#include "app/AppPaths.h"
-#include "data/Connections.h"
-#include "export/LineBuilder.h"
-#include "export/TextExport.h"
+#include "core/export/TextExport.h"
+#include "core/layouts/LineBuilder.h"
+#include "core/platform/AppPaths.h"
+#include "core/storage/Connections.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const AppPaths paths(dir.path());
-    if (const Outcome opened = OpenLocalDatabase(paths); !opened) {
+    if (const Outcome opened = openLocalDatabase(paths); !opened) {
         std::fprintf(stderr, "%s\n", qPrintable(opened.error()));
         return 1;
     }
@@ -81,7 +81,7 @@ int main(int argc, char** argv)
     std::printf("filling %d punches of %d employees...\n", Employees * Days * PunchesPerDay, Employees);
     std::fflush(stdout);
     if (!fillPunches(db) ||
-        !ExecuteStatement(db, QStringLiteral("create table refWork as select * from tblExport1 where 0"))
+        !executeStatement(db, QStringLiteral("create table refWork as select * from tblExport1 where 0"))
              .ok())
         return 1;
     db = QSqlDatabase();
@@ -117,11 +117,11 @@ int main(int argc, char** argv)
     qint64 lines = 0;
     QElapsedTimer clock;
     for (int run = 0; run < Runs; ++run) {
-        if (const Outcome opened = OpenLocalDatabase(paths); !opened)
+        if (const Outcome opened = openLocalDatabase(paths); !opened)
             return 1;
         clock.start();
-        const Expected<ExportReport> report =
-            exporter.Export(request, [&builder](const PunchRecord& punch) { return builder.build(punch); });
+        const Expected<ExportReport> report = exporter.exportLocal(
+            request, [&builder](const PunchRecord& punch) { return builder.build(punch); });
         const double ourRun = static_cast<double>(clock.nsecsElapsed()) / 1e9;
         ours = std::min(ours, ourRun);
         if (!report) {

@@ -1,6 +1,6 @@
 #include "FacilityStore.h"
 
-#include "platform/QorProtocol.h"
+#include "core/accesscontrol/QorProtocol.h"
 
 #include <QFile>
 

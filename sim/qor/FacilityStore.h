@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Outcome.h"
+#include "core/platform/Outcome.h"
 
 #include <QDateTime>
 #include <QList>

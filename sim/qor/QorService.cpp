@@ -1,6 +1,6 @@
 #include "QorService.h"
 
-#include "platform/QorProtocol.h"
+#include "core/accesscontrol/QorProtocol.h"
 
 #include <QTextStream>
 

@@ -1,6 +1,6 @@
 #include "RalogWriter.h"
 
-#include "data/Connections.h"
+#include "core/storage/Connections.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

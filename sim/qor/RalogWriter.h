@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FacilityStore.h"
-#include "platform/Outcome.h"
+#include "core/platform/Outcome.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 #include "FacilityStore.h"
 #include "QorService.h"
 #include "RalogWriter.h"
-#include "platform/QorProtocol.h"
+#include "core/accesscontrol/QorProtocol.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

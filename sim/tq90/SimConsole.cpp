@@ -2,7 +2,7 @@
 
 #include "SimServer.h"
 #include "SimTerminal.h"
-#include "terminal/LogRecord.h"
+#include "core/terminal/LogRecord.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -59,7 +59,7 @@ QString SimConsole::execute(const QString& line)
         const auto seed = args.size() == 2 ? number(args[1], 0, 1 << 30) : std::optional<int>(1);
         if (!n || !seed)
             return error(QStringLiteral("generate N [SEED]: N punches, 0 to 4194304"));
-        m_terminal.log() = GenerateLog(*n, static_cast<std::uint32_t>(*seed));
+        m_terminal.log() = generateLog(*n, static_cast<std::uint32_t>(*seed));
         return QStringLiteral("ok log %1 bytes").arg(m_terminal.log().size());
     }
     if (cmd == u"load" && args.size() == 1) {

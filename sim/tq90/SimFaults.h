@@ -1,6 +1,6 @@
 #pragma once
 
-#include "terminal/Tq90Protocol.h"
+#include "core/terminal/Tq90Protocol.h"
 
 #include <QString>
 

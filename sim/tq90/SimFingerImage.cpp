@@ -1,6 +1,6 @@
 #include "SimFingerImage.h"
 
-#include "terminal/Tq90Protocol.h"
+#include "core/terminal/Tq90Protocol.h"
 
 #include <QHash>
 

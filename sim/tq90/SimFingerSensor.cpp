@@ -1,6 +1,6 @@
 #include "SimFingerSensor.h"
 
-#include "terminal/Tq90Result.h"
+#include "core/terminal/Tq90Result.h"
 
 void SimFingerSensor::failCaptures(int code, int times)
 {

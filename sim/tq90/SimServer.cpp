@@ -1,6 +1,6 @@
 #include "SimServer.h"
 
-#include "terminal/Tq90Result.h"
+#include "core/terminal/Tq90Result.h"
 
 #include <QTcpSocket>
 #include <QTimer>

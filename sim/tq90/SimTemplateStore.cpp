@@ -1,6 +1,6 @@
 #include "SimTemplateStore.h"
 
-#include "terminal/Tq90Result.h"
+#include "core/terminal/Tq90Result.h"
 
 int SimTemplateStore::store(Template t)
 {

@@ -1,9 +1,9 @@
 #include "SimTerminal.h"
 
 #include "SimFingerImage.h"
-#include "platform/Cp874.h"
-#include "terminal/LogRecord.h"
-#include "terminal/Tq90Result.h"
+#include "core/platform/Cp874.h"
+#include "core/terminal/LogRecord.h"
+#include "core/terminal/Tq90Result.h"
 
 using Tq90Protocol::Command;
 
@@ -15,7 +15,7 @@ SimTerminal::Reply SimTerminal::handle(Session& session, Command command, const 
         Reply reply = answer(session, command, arguments);
         if (fault->kind == SimFaults::Kind::Grow) {
             const qsizetype punches = m_log.size() / LogRecord::Size;
-            m_log.append(GenerateLog(static_cast<int>(punches) + 1, 1).right(LogRecord::Size));
+            m_log.append(generateLog(static_cast<int>(punches) + 1, 1).right(LogRecord::Size));
             return reply;
         }
         reply.misbehave = fault->kind;

@@ -3,7 +3,7 @@
 #include "SimFaults.h"
 #include "SimFingerSensor.h"
 #include "SimTemplateStore.h"
-#include "terminal/Tq90Protocol.h"
+#include "core/terminal/Tq90Protocol.h"
 
 #include <QByteArray>
 

@@ -3,7 +3,7 @@
 #include "SimServer.h"
 #include "SimStdinReader.h"
 #include "SimTerminal.h"
-#include "terminal/LogRecord.h"
+#include "core/terminal/LogRecord.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "cli/CliAccessControl.h"
 
-#include "data/Connections.h"
-#include "export/AccessLogPull.h"
-#include "platform/QorClient.h"
+#include "core/accesscontrol/AccessLogPull.h"
+#include "core/accesscontrol/QorClient.h"
+#include "core/storage/Connections.h"
 
-QString AccessControlUsage()
+QString accessControlUsage()
 {
     return QStringLiteral(
         "[--source local|qor] [--pull keep|delete|none] [--qor-host HOST] [--qor-port PORT] "
@@ -12,11 +12,11 @@ QString AccessControlUsage()
         "[--service-port N]");
 }
 
-bool TakeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChosen,
+bool takeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChosen,
                              CliAccessControlSource& source)
 {
-    source.login = ReadAccessControlLogin(ctx.paths);
-    source.driver = ReadAccessControlDriver(ctx.paths);
+    source.login = readAccessControlLogin(ctx.paths);
+    source.driver = readAccessControlDriver(ctx.paths);
     bool missing = false;
     bool given = false;
     const auto take = [&](const char* name, QString& target) {
@@ -67,14 +67,14 @@ bool TakeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChose
     return true;
 }
 
-bool PrepareAccessControlSource(CliContext& ctx, const CliAccessControlSource& source)
+bool prepareAccessControlSource(CliContext& ctx, const CliAccessControlSource& source)
 {
-    if (const Outcome complete = CheckAccessControlLogin(source.login); !complete) {
+    if (const Outcome complete = checkAccessControlLogin(source.login); !complete) {
         ctx.err << complete.error()
                 << " Connect once in the SQL Server connection window, or give --qor-host and --qor-port.\n";
         return false;
     }
-    if (const Outcome opened = OpenAccessControlDatabase(source.login, source.driver); !opened) {
+    if (const Outcome opened = openAccessControlDatabase(source.login, source.driver); !opened) {
         ctx.err << opened.error() << '\n';
         return false;
     }

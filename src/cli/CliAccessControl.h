@@ -1,7 +1,7 @@
 #pragma once
 
 #include "cli/CliContext.h"
-#include "data/AccessControlLogin.h"
+#include "core/accesscontrol/AccessControlLogin.h"
 
 #include <optional>
 
@@ -18,15 +18,15 @@ struct CliAccessControlSource
 };
 
 // The options shown in the commands' usage.
-QString AccessControlUsage();
+QString accessControlUsage();
 
 // Takes --qor-host, --qor-port, --qor-user, --qor-password, --qor-driver, --service-port and
 // --pull keep|delete|none from the options, over the stored settings. False, with the reason on
 // the error stream, on bad usage. qorChosen tells whether --source qor was given: the options
 // are refused without it.
-bool TakeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChosen,
+bool takeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChosen,
                              CliAccessControlSource& source);
 
 // Opens AccessControlConnection and runs the pull. False, with the reason on the error stream,
 // when the connection failed or the pull stopped on a database error: no export may follow.
-bool PrepareAccessControlSource(CliContext& ctx, const CliAccessControlSource& source);
+bool prepareAccessControlSource(CliContext& ctx, const CliAccessControlSource& source);

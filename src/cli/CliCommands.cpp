@@ -3,7 +3,7 @@
 #include "cli/CliExport.h"
 #include "cli/CliLayouts.h"
 #include "cli/CliTerminal.h"
-#include "platform/IniFile.h"
+#include "core/platform/IniFile.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ int settingsGet(CliContext& ctx, const QStringList& args)
 {
     if (args.isEmpty() || args.size() > 2)
         return CliExit::Usage;
-    ctx.out << ReadIniValue(QStringLiteral("text"), args[0], args.value(1), ctx.paths.settingsFile()) << '\n';
+    ctx.out << readIniValue(QStringLiteral("text"), args[0], args.value(1), ctx.paths.settingsFile()) << '\n';
     return CliExit::Success;
 }
 
@@ -20,7 +20,7 @@ int settingsSet(CliContext& ctx, const QStringList& args)
 {
     if (args.size() != 2)
         return CliExit::Usage;
-    if (!WriteIniValue(QStringLiteral("text"), args[0], args[1], ctx.paths.settingsFile())) {
+    if (!writeIniValue(QStringLiteral("text"), args[0], args[1], ctx.paths.settingsFile())) {
         ctx.err << "Cannot write " << ctx.paths.settingsFile() << '\n';
         return CliExit::Failure;
     }

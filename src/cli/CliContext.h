@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/AppPaths.h"
+#include "core/platform/AppPaths.h"
 
 #include <QStringList>
 #include <QTextStream>

@@ -2,13 +2,13 @@
 
 #include "cli/CliAccessControl.h"
 
-#include "data/Connections.h"
-#include "data/TimeAttendanceConnection.h"
-#include "export/ExportFilter.h"
-#include "export/LineBuilder.h"
-#include "export/TextExport.h"
-#include "export/TimeAttendanceExport.h"
-#include "formats/LayoutFile.h"
+#include "core/export/ExportFilter.h"
+#include "core/export/TextExport.h"
+#include "core/export/TimeAttendanceExport.h"
+#include "core/layouts/LayoutFile.h"
+#include "core/layouts/LineBuilder.h"
+#include "core/storage/Connections.h"
+#include "core/storage/TimeAttendanceConnection.h"
 
 #include <QFileInfo>
 #include <QSqlError>
@@ -17,7 +17,7 @@ namespace {
 
 const QString FilterUsage =
     QStringLiteral("[--employees LIST] [--terminals LIST] [--from yyyy/MM/dd --to yyyy/MM/dd] ") +
-    AccessControlUsage();
+    accessControlUsage();
 
 // Reads the filter options shared by both commands; false (with the reason on err) on bad usage.
 bool takeFilter(CliOptions& options, ExportFilter& filter, QTextStream& err, bool& fromAccessControl)
@@ -55,8 +55,8 @@ bool takeFilter(CliOptions& options, ExportFilter& filter, QTextStream& err, boo
     if (from) {
         // As the export window does with its two date pickers.
         filter.dateRange = true;
-        filter.from = ConVDate(*from);
-        filter.to = ConVDate(*to);
+        filter.from = christianDateText(*from);
+        filter.to = christianDateText(*to);
         if (filter.from.isEmpty() || filter.to.isEmpty()) {
             err << "--from and --to take dates written yyyy/MM/dd.\n";
             return false;
@@ -111,7 +111,7 @@ int cliExport(CliContext& ctx, const QStringList& args)
     bool qor = false;
     CliAccessControlSource source;
     if (missing || !takeFilter(options, filter, ctx.err, qor) ||
-        !TakeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) || !output ||
+        !takeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) || !output ||
         output->isEmpty() || name.has_value() == layoutFile.has_value()) {
         ctx.err << usage;
         return CliExit::Usage;
@@ -119,7 +119,7 @@ int cliExport(CliContext& ctx, const QStringList& args)
 
     QString path;
     if (name) {
-        if (const Outcome ready = EnsureExportFormatDir(ctx.paths); !ready) {
+        if (const Outcome ready = ensureExportFormatDir(ctx.paths); !ready) {
             ctx.err << ready.error() << '\n';
             return CliExit::Failure;
         }
@@ -134,17 +134,17 @@ int cliExport(CliContext& ctx, const QStringList& args)
     }
     ExportLayout& layout = ExportLayout::current();
     LayoutGridModel grid;
-    const LayoutLoadResult loaded = LoadExportModel(path, layout, grid);
+    const LayoutLoadResult loaded = loadExportLayout(path, layout, grid);
     for (const QString& warning : loaded.warnings)
         ctx.err << warning << '\n';
 
-    if (const Outcome opened = OpenLocalDatabase(ctx.paths); !opened) {
+    if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
     const LineBuilder builder(layout, grid.fieldRows(), layout.delimiter,
                               filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
-    if (qor && !PrepareAccessControlSource(ctx, source)) {
+    if (qor && !prepareAccessControlSource(ctx, source)) {
         Connections::close(Connections::LocalConnection);
         Connections::close(Connections::AccessControlConnection);
         return CliExit::Failure;
@@ -154,8 +154,8 @@ int cliExport(CliContext& ctx, const QStringList& args)
     const auto lineFor = [&builder](const PunchRecord& punch) {
         return builder.build(punch);
     };
-    const int code = finish(ctx, qor ? exporter.ExportQORSQL({filter, *output}, lineFor)
-                                     : exporter.Export({filter, *output}, lineFor));
+    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output}, lineFor)
+                                     : exporter.exportLocal({filter, *output}, lineFor));
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::AccessControlConnection);
     return code;
@@ -174,7 +174,7 @@ int cliExportTA(CliContext& ctx, const QStringList& args)
     bool qor = false;
     CliAccessControlSource source;
     if (missing || !takeFilter(options, filter, ctx.err, qor) ||
-        !TakeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) ||
+        !takeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) ||
         (connection && connection->isEmpty())) {
         ctx.err << usage;
         return CliExit::Usage;
@@ -189,20 +189,20 @@ int cliExportTA(CliContext& ctx, const QStringList& args)
                     << "\nCheck the connection string and that the database server is running.\n";
             return CliExit::Failure;
         }
-    } else if (const Outcome opened = OpenTADatabase(); !opened) {
+    } else if (const Outcome opened = openTimeAttendanceDatabase(); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
     QSqlDatabase target = Connections::get(Connections::TimeAttendanceConnection);
-    if (const Outcome opened = OpenLocalDatabase(ctx.paths); !opened) {
+    if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
     int code = CliExit::Failure;
-    if (!qor || PrepareAccessControlSource(ctx, source)) {
+    if (!qor || prepareAccessControlSource(ctx, source)) {
         RunProgress progress;
         TimeAttendanceExport exporter(target, progress);
-        code = finish(ctx, qor ? exporter.ExportTAQORSQL(filter) : exporter.ExportTA(filter));
+        code = finish(ctx, qor ? exporter.exportAccessControl(filter) : exporter.exportLocal(filter));
     }
     target = QSqlDatabase();
     Connections::close(Connections::LocalConnection);

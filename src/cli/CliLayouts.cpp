@@ -1,7 +1,7 @@
 #include "cli/CliLayouts.h"
 
-#include "export/LineBuilder.h"
-#include "formats/LayoutFile.h"
+#include "core/layouts/LayoutFile.h"
+#include "core/layouts/LineBuilder.h"
 
 #include <QFileInfo>
 
@@ -13,7 +13,7 @@ int cliLayouts(CliContext& ctx, const QStringList& args)
         return CliExit::Usage;
     }
     const LayoutListing listing =
-        ListExportFormats(ctx.paths, [&ctx](const QString& name) { ctx.out << name << '\n'; });
+        listExportFormats(ctx.paths, [&ctx](const QString& name) { ctx.out << name << '\n'; });
     if (!listing.error.isEmpty()) {
         ctx.err << listing.error << '\n';
         return CliExit::Failure;
@@ -31,7 +31,7 @@ int cliPreview(CliContext& ctx, const QStringList& args)
         ctx.err << "usage: tqtool-cli preview --layout NAME\n";
         return CliExit::Usage;
     }
-    const Outcome ready = EnsureExportFormatDir(ctx.paths);
+    const Outcome ready = ensureExportFormatDir(ctx.paths);
     if (!ready) {
         ctx.err << ready.error() << '\n';
         return CliExit::Failure;
@@ -44,9 +44,9 @@ int cliPreview(CliContext& ctx, const QStringList& args)
     }
     ExportLayout& layout = ExportLayout::current();
     LayoutGridModel grid;
-    const LayoutLoadResult loaded = LoadExportModel(path, layout, grid);
+    const LayoutLoadResult loaded = loadExportLayout(path, layout, grid);
     for (const QString& warning : loaded.warnings)
         ctx.err << warning << '\n';
-    ctx.out << GetSimpleText(layout, grid.fieldRows(), layout.delimiter) << '\n';
+    ctx.out << previewLine(layout, grid.fieldRows(), layout.delimiter) << '\n';
     return CliExit::Success;
 }

@@ -1,27 +1,27 @@
 #include "cli/CliTerminal.h"
 
-#include "data/Connections.h"
-#include "terminal/ConvertLogToDatabase.h"
-#include "terminal/LogDownload.h"
-#include "terminal/Tq90Client.h"
-#include "terminal/Tq90Result.h"
+#include "core/storage/Connections.h"
+#include "core/terminal/LogConversion.h"
+#include "core/terminal/LogDownload.h"
+#include "core/terminal/Tq90Client.h"
+#include "core/terminal/Tq90Result.h"
 
 namespace {
 
 // Converts the file into the local database and prints how many punches were read and new.
 int convert(CliContext& ctx, const QString& file)
 {
-    if (const Outcome opened = OpenLocalDatabase(ctx.paths); !opened) {
+    if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
-    const auto result = ConvertLogToDatabase(file, Connections::get(Connections::LocalConnection));
+    const auto result = convertLogToDatabase(file, Connections::get(Connections::LocalConnection));
     Connections::close(Connections::LocalConnection);
     if (!result) {
         ctx.err << result.error() << '\n';
         return CliExit::Failure;
     }
-    ctx.out << ConversionSummary(*result) << '\n';
+    ctx.out << conversionSummary(*result) << '\n';
     return CliExit::Success;
 }
 

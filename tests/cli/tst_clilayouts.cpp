@@ -1,5 +1,5 @@
+#include "core/platform/Cp874.h"
 #include "fixtures/TestFiles.h"
-#include "platform/Cp874.h"
 
 #include <QDir>
 #include <QProcess>

@@ -1,5 +1,5 @@
-#include "app/AppPaths.h"
-#include "data/Connections.h"
+#include "core/platform/AppPaths.h"
+#include "core/storage/Connections.h"
 #include "fixtures/PostgresServer.h"
 #include "fixtures/TestFiles.h"
 
@@ -62,7 +62,7 @@ void TestCliExport::initTestCase()
     db.setDatabaseName(m_server.odbcConnectionString());
     QVERIFY2(db.open(), qPrintable(db.lastError().text()));
     QVERIFY(
-        ExecuteStatement(db, QStringLiteral("create table tblTransaction (TerminalID varchar(10), HumanID "
+        executeStatement(db, QStringLiteral("create table tblTransaction (TerminalID varchar(10), HumanID "
                                             "varchar(20), StampDateTime varchar(19), StampStat varchar(3), "
                                             "Process varchar(1), Upload varchar(1))"))
             .ok());
@@ -77,14 +77,14 @@ void TestCliExport::cleanupTestCase()
 void TestCliExport::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(OpenLocalDatabase(AppPaths(m_dir->path())).ok());
+    QVERIFY(openLocalDatabase(AppPaths(m_dir->path())).ok());
     QSqlDatabase local = Connections::get(Connections::LocalConnection);
     const QStringList punches = {u"7|1|2024/01/09|08:00:00|0"_qs, u"7|3|2024/01/09|12:00:00|0"_qs,
                                  u"2|1|2024/01/09|09:00:00|0"_qs, u"15|2|2024/01/15|10:00:00|2"_qs,
                                  u"7|1|2023/12/31|08:00:00|0"_qs};
     for (const QString& punch : punches) {
         const QStringList f = punch.split(u'|');
-        QVERIFY(ExecuteStatement(local,
+        QVERIFY(executeStatement(local,
                                  QStringLiteral("insert into tblexport(HID,FID,GID,wDate,wTime,Status) "
                                                 "values(?,?,'0',?,?,?)"),
                                  {f[0], f[1], f[2], f[3], f[4]})
@@ -180,7 +180,7 @@ void TestCliExport::unwritableOutput()
 void TestCliExport::exportTA()
 {
     const QSqlDatabase db = Connections::get(Connections::TimeAttendanceConnection);
-    QVERIFY(ExecuteStatement(db, QStringLiteral("delete from tblTransaction")).ok());
+    QVERIFY(executeStatement(db, QStringLiteral("delete from tblTransaction")).ok());
     const QStringList args = {u"export-ta"_qs, u"--ta-connection"_qs, m_server.odbcConnectionString(),
                               u"--terminals"_qs, u"2"_qs};
     for (int round = 0; round < 2; ++round) {
@@ -189,7 +189,7 @@ void TestCliExport::exportTA()
         QCOMPARE(r.out, u"Export successfully\n"_qs);
     }
     auto q =
-        ExecuteStatement(db, QStringLiteral("select TerminalID, HumanID, StampDateTime, StampStat, Process, "
+        executeStatement(db, QStringLiteral("select TerminalID, HumanID, StampDateTime, StampStat, Process, "
                                             "Upload from tblTransaction"));
     QVERIFY(q.ok());
     QVERIFY(q->next());
@@ -223,7 +223,7 @@ void TestCliExport::exportTAStoredSettings()
     QVERIFY(TestFiles::write(config.filePath(u"ZUN Vantorel/Configuration Connection Tools.conf"_qs),
                              "[General]\nDSN=CliTimeAttendance\nUID=tq\nPWD=\nDatabase=postgres\n"));
     const QSqlDatabase db = Connections::get(Connections::TimeAttendanceConnection);
-    QVERIFY(ExecuteStatement(db, QStringLiteral("delete from tblTransaction")).ok());
+    QVERIFY(executeStatement(db, QStringLiteral("delete from tblTransaction")).ok());
 
     QProcess p;
     QProcessEnvironment env = m_server.processEnvironment();
@@ -235,7 +235,7 @@ void TestCliExport::exportTAStoredSettings()
     QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
     QCOMPARE(p.readAllStandardOutput(), QByteArray("Export successfully\n"));
     auto q =
-        ExecuteStatement(db, QStringLiteral("select HumanID, StampDateTime, StampStat from tblTransaction"));
+        executeStatement(db, QStringLiteral("select HumanID, StampDateTime, StampStat from tblTransaction"));
     QVERIFY(q.ok() && q->next());
     QCOMPARE(q->value(0).toString() + u'|' + q->value(1).toString() + u'|' + q->value(2).toString(),
              u"2|2567/01/09 09:00:00|IN"_qs);

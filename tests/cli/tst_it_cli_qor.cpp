@@ -1,11 +1,11 @@
-#include "app/AppPaths.h"
-#include "data/AccessControlLogin.h"
-#include "data/Connections.h"
+#include "core/accesscontrol/AccessControlLogin.h"
+#include "core/accesscontrol/QorClient.h"
+#include "core/platform/AppPaths.h"
+#include "core/platform/IniFile.h"
+#include "core/storage/Connections.h"
 #include "fixtures/AccessControlServer.h"
 #include "fixtures/QorSimProcess.h"
 #include "fixtures/TestFiles.h"
-#include "platform/IniFile.h"
-#include "platform/QorClient.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -75,7 +75,7 @@ void TestCliQor::initTestCase()
     QString error;
     QVERIFY2(m_server.postgres().openConnection(Connections::TimeAttendanceConnection, &error),
              qPrintable(error));
-    QVERIFY(ExecuteStatement(Connections::get(Connections::TimeAttendanceConnection),
+    QVERIFY(executeStatement(Connections::get(Connections::TimeAttendanceConnection),
                              QStringLiteral("create table tblTransaction (TerminalID varchar(10), HumanID "
                                             "varchar(20), StampDateTime varchar(19), StampStat varchar(3), "
                                             "Process varchar(1), Upload varchar(1))"))
@@ -92,13 +92,13 @@ void TestCliQor::init()
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_server.reset());
     QVERIFY(m_server.exec(QStringLiteral("insert into FacDefinition(FacID) values (1)")));
-    QVERIFY(ExecuteStatement(Connections::get(Connections::TimeAttendanceConnection),
+    QVERIFY(executeStatement(Connections::get(Connections::TimeAttendanceConnection),
                              QStringLiteral("delete from tblTransaction"))
                 .ok());
     // The connection window's settings, with the test server's driver.
     const AppPaths paths(m_dir->path());
-    QVERIFY(StoreAccessControlLogin(m_server.login(), paths));
-    QVERIFY(WriteIniValue(QStringLiteral("text"), QStringLiteral("DRIVERSQL"), PostgresServer::driverName(),
+    QVERIFY(storeAccessControlLogin(m_server.login(), paths));
+    QVERIFY(writeIniValue(QStringLiteral("text"), QStringLiteral("DRIVERSQL"), PostgresServer::driverName(),
                           paths.settingsFile()));
     QByteArray facilities = "facility 1\n";
     for (const char* punch : Punches) {
@@ -115,10 +115,10 @@ void TestCliQor::textExportMatchesLocalSource()
 {
     // The same punches in the local database.
     {
-        QVERIFY(OpenLocalDatabase(AppPaths(m_dir->path())).ok());
+        QVERIFY(openLocalDatabase(AppPaths(m_dir->path())).ok());
         for (const char* punch : Punches) {
             const QStringList f = QString::fromLatin1(punch).split(u' ');
-            QVERIFY(ExecuteStatement(Connections::get(Connections::LocalConnection),
+            QVERIFY(executeStatement(Connections::get(Connections::LocalConnection),
                                      QStringLiteral("insert into tblexport(HID,FID,GID,wDate,wTime,Status) "
                                                     "values(?,?,?,?,?,?)"),
                                      {f[0], f[1], QStringLiteral("1"), f[2], f[3], f[4]})
@@ -156,7 +156,7 @@ void TestCliQor::exportTAFromAccessControl()
                         QStringLiteral("2024/01/09"), QStringLiteral("--to"), QStringLiteral("2024/01/09")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(r.out.trimmed(), QStringLiteral("Export successfully"));
-    Expected<QSqlQuery> rows = ExecuteStatement(
+    Expected<QSqlQuery> rows = executeStatement(
         Connections::get(Connections::TimeAttendanceConnection),
         QStringLiteral(
             "select TerminalID, HumanID, StampDateTime, StampStat from tblTransaction order by 3"));

@@ -1,8 +1,8 @@
-#include "app/AppPaths.h"
-#include "data/Connections.h"
+#include "core/platform/AppPaths.h"
+#include "core/storage/Connections.h"
+#include "core/terminal/LogRecord.h"
 #include "fixtures/TestFiles.h"
 #include "fixtures/Tq90SimProcess.h"
-#include "terminal/LogRecord.h"
 
 #include <QProcess>
 #include <QTcpServer>
@@ -97,7 +97,7 @@ Run TestCliTerminal::cli(const QStringList& args)
 void TestCliTerminal::importConvertsFile()
 {
     const QString file = m_dir->filePath(QStringLiteral("other.bin"));
-    QVERIFY(TestFiles::write(file, GenerateLog(3, 9) + QByteArray(1, '\0')));
+    QVERIFY(TestFiles::write(file, generateLog(3, 9) + QByteArray(1, '\0')));
     Run r = cli({QStringLiteral("import"), file});
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, QStringLiteral("Read 3 punches, 3 new.\n"));

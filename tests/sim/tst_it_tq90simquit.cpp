@@ -1,4 +1,4 @@
-#include "terminal/Tq90Client.h"
+#include "core/terminal/Tq90Client.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,0 +1,313 @@
+#include "core/layouts/LineBuilder.h"
+
+#include "core/layouts/LayoutNumbers.h"
+
+#include <QDate>
+
+namespace {
+
+const QString& tabWord()
+{
+    static const QString word = QStringLiteral("TAB");
+    return word;
+}
+
+QString effectiveDelimiter(const QString& delimiterMsg)
+{
+    return delimiterMsg == tabWord() ? QStringLiteral("\t") : delimiterMsg;
+}
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Digits of a text that holds only digits, or -1.
+int digitsValue(QStringView text)
+{
+    if (text.isEmpty() || text.size() > 6)
+        return -1;
+    int value = 0;
+    for (QChar c : text) {
+        if (!isDigit(c))
+            return -1;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return value;
+}
+
+void appendPadded(QString& out, int value, int digits)
+{
+    const QString text = QString::number(value);
+    for (qsizetype i = text.size(); i < digits; ++i)
+        out += u'0';
+    out += text;
+}
+
+// Renders the pattern letters dd, MM, yyyy, yy, HH, mm, ss (single letters without a leading
+// zero); every other character is copied. Written here rather than through QDate/QTime because
+// the year is written exactly as given: a Buddhist-era year is not a date QDate could check
+// (29 February 2567 is a real day, 2567 is not a leap year), and an export renders every punch.
+QString renderPattern(const QString& pattern, int year, int month, int day, int hour, int minute, int second)
+{
+    QString out;
+    out.reserve(pattern.size() + 2);
+    qsizetype i = 0;
+    while (i < pattern.size()) {
+        const QChar c = pattern[i];
+        qsizetype run = 1;
+        while (i + run < pattern.size() && pattern[i + run] == c)
+            ++run;
+        switch (c.unicode()) {
+        case u'y':
+            if (run >= 4)
+                appendPadded(out, year, 4);
+            else
+                appendPadded(out, year % 100, 2);
+            break;
+        case u'M':
+            appendPadded(out, month, run >= 2 ? 2 : 1);
+            break;
+        case u'd':
+            appendPadded(out, day, run >= 2 ? 2 : 1);
+            break;
+        case u'H':
+            appendPadded(out, hour, run >= 2 ? 2 : 1);
+            break;
+        case u'm':
+            appendPadded(out, minute, run >= 2 ? 2 : 1);
+            break;
+        case u's':
+            appendPadded(out, second, run >= 2 ? 2 : 1);
+            break;
+        default:
+            out += QString(run, c);
+            break;
+        }
+        i += run;
+    }
+    return out;
+}
+
+} // namespace
+
+QString fitField(const QString& value, qint16 length, qint16 width, qint16 alignment, const QString& pad)
+{
+    if (width <= 0)
+        return {};
+    if (length >= width)
+        return value.left(width);
+    const int shortfall = width - length;
+    switch (alignment) {
+    case 0:
+        return value + pad.repeated(shortfall);
+    case 1:
+        return pad.repeated(shortfall) + value;
+    case 2: {
+        const QString side = pad.repeated((shortfall + 1) / 2);
+        return side + value + side;
+    }
+    default:
+        return value;
+    }
+}
+
+QString formatLayoutDate(const QString& wDate, const QString& pattern, const QString& yearForm)
+{
+    if (wDate.size() != 10 || wDate[4] != u'/' || wDate[7] != u'/')
+        return wDate;
+    int year = digitsValue(QStringView(wDate).left(4));
+    const int month = digitsValue(QStringView(wDate).mid(5, 2));
+    const int day = digitsValue(QStringView(wDate).right(2));
+    if (year < 0 || month < 0 || day < 0)
+        return wDate;
+    if (yearForm == QStringLiteral("TH")) {
+        if (year < 2501)
+            year += 543;
+    } else if (year >= 2501) {
+        year -= 543;
+    }
+    return renderPattern(pattern, year, month, day, 0, 0, 0);
+}
+
+QString formatLayoutTime(const QString& wTime, const QString& pattern)
+{
+    const QList<QStringView> parts = QStringView(wTime).trimmed().split(u':');
+    if (parts.size() < 2 || parts.size() > 3)
+        return wTime;
+    const int hour = digitsValue(parts[0]);
+    const int minute = digitsValue(parts[1]);
+    const int second = parts.size() == 3 ? digitsValue(parts[2]) : 0;
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return wTime;
+    return renderPattern(pattern, 0, 0, 0, hour, minute, second);
+}
+
+LineBuilder::LineBuilder(const ExportLayout& layout, const QList<LayoutRow>& rows,
+                         const QString& delimiterMsg, ExportDataType dataType)
+    : m_datePattern(layout.datePattern), m_timePattern(layout.timePattern), m_yearForm(layout.yearForm),
+      m_inText(layout.inText), m_outText(layout.outText), m_inOnly(layout.inOnly), m_outOnly(layout.outOnly),
+      m_dataType(dataType)
+{
+    const QString delimiter = effectiveDelimiter(delimiterMsg);
+    m_columns.reserve(rows.size());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString& name = rows[i].field;
+        Kind kind = Kind::Unknown;
+        if (name == QStringLiteral("UID"))
+            kind = Kind::Uid;
+        else if (name == QStringLiteral("Kestrum ID"))
+            kind = Kind::KestrumId;
+        else if (name == QStringLiteral("Group"))
+            kind = Kind::Group;
+        else if (name == QStringLiteral("Date"))
+            kind = Kind::Date;
+        else if (name == QStringLiteral("Time"))
+            kind = Kind::Time;
+        else if (name == QStringLiteral("Event"))
+            kind = Kind::Event;
+        else if (name == QStringLiteral("Space"))
+            kind = Kind::Space;
+        if (kind == Kind::Unknown)
+            continue; // adds nothing, not even a delimiter
+        const int row = static_cast<int>(i) + 1;
+        m_columns.append({kind, LayoutNumbers::width(rows[i].width), layout.alignmentOf(row),
+                          layout.padOf(row), i + 1 == rows.size() ? QString() : delimiter});
+    }
+}
+
+QString LineBuilder::eventText(const QString& status) const
+{
+    if (m_dataType == ExportDataType::Raw)
+        return status;
+    if (m_inOnly == 1)
+        return m_inText;
+    if (m_outOnly == 1)
+        return m_outText;
+    if (status == QStringLiteral("1"))
+        return m_inText;
+    if (status == QStringLiteral("2"))
+        return m_outText;
+    return QStringLiteral("0");
+}
+
+QString LineBuilder::build(const PunchRecord& punch) const
+{
+    QString line;
+    line.reserve(64);
+    for (const Column& column : m_columns) {
+        switch (column.kind) {
+        case Kind::Uid:
+            line += fitField(punch.hid, LayoutNumbers::toInt16(punch.hid.size()), column.width,
+                             column.alignment, column.pad);
+            break;
+        case Kind::KestrumId:
+            line += fitField(punch.fid, LayoutNumbers::toInt16(punch.fid.size()), column.width,
+                             column.alignment, column.pad);
+            break;
+        case Kind::Group:
+            line += fitField(punch.gid, LayoutNumbers::toInt16(punch.gid.size()), column.width,
+                             column.alignment, column.pad);
+            break;
+        case Kind::Date: {
+            const QString date = formatLayoutDate(punch.wDate, m_datePattern, m_yearForm);
+            line += fitField(date, LayoutNumbers::toInt16(date.size() + 1), column.width, column.alignment,
+                             column.pad);
+            break;
+        }
+        case Kind::Time: {
+            const QString time = formatLayoutTime(punch.wTime, m_timePattern);
+            line += fitField(time, LayoutNumbers::toInt16(time.size()), column.width, column.alignment,
+                             column.pad);
+            break;
+        }
+        case Kind::Event:
+            // written as it is: neither filled nor cut, whatever the row's width
+            line += eventText(punch.status);
+            break;
+        case Kind::Space:
+            line += fitField(QStringLiteral(" "), 1, column.width, column.alignment, column.pad);
+            break;
+        case Kind::Unknown:
+            break;
+        }
+        line += column.delimiter;
+    }
+    return line;
+}
+
+QString exportLine(const ExportLayout& layout, const QList<LayoutRow>& rows, const PunchRecord& punch,
+                   const QString& delimiterMsg, ExportDataType dataType)
+{
+    return LineBuilder(layout, rows, delimiterMsg, dataType).build(punch);
+}
+
+QString previewLine(const ExportLayout& layout, const QList<LayoutRow>& rows, const QString& delimiterMsg)
+{
+    return previewLine(layout, rows, delimiterMsg, layout.datePattern, layout.timePattern);
+}
+
+QString previewLine(const ExportLayout& layout, const QList<LayoutRow>& rows, const QString& delimiterMsg,
+                    const QString& dateSample, const QString& timeSample)
+{
+    const QString delimiter = effectiveDelimiter(delimiterMsg);
+    QString line;
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString& name = rows[i].field;
+        QString sample;
+        qint16 length = 0;
+        if (name == QStringLiteral("UID")) {
+            sample = QStringLiteral("0000001");
+            length = 12;
+        } else if (name == QStringLiteral("Kestrum ID")) {
+            sample = QStringLiteral("02");
+            length = 3;
+        } else if (name == QStringLiteral("Group")) {
+            sample = QStringLiteral("03");
+            length = 3;
+        } else if (name == QStringLiteral("Date")) {
+            sample = dateSample;
+            length = 10;
+        } else if (name == QStringLiteral("Time")) {
+            sample = timeSample;
+            length = 8;
+        } else if (name == QStringLiteral("Event")) {
+            sample = QStringLiteral("01");
+            length = 2;
+        } else if (name == QStringLiteral("Space")) {
+            sample = QStringLiteral(" ");
+            length = 1;
+        } else {
+            continue;
+        }
+        const int row = static_cast<int>(i) + 1;
+        line += fitField(sample, length, LayoutNumbers::width(rows[i].width), layout.alignmentOf(row),
+                         layout.padOf(row));
+        if (i + 1 < rows.size())
+            line += delimiter;
+    }
+    return line;
+}
+
+QString christianDateText(const QString& d)
+{
+    const QList<QStringView> parts = QStringView(d).trimmed().split(u'/');
+    if (parts.size() != 3)
+        return {};
+    int year = digitsValue(parts[0]);
+    const int month = digitsValue(parts[1]);
+    const int day = digitsValue(parts[2]);
+    if (year < 0 || month < 0 || day < 0)
+        return {};
+    if (year > 2500)
+        year -= 543;
+    if (!QDate::isValid(year, month, day))
+        return {};
+    QString out;
+    appendPadded(out, year, 4);
+    out += u'/';
+    appendPadded(out, month, 2);
+    out += u'/';
+    appendPadded(out, day, 2);
+    return out;
+}

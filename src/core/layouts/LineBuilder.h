@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/layouts/ExportLayout.h"
+#include "core/search/PunchRecord.h"
+
+#include <QList>
+#include <QString>
+
+// Turning a punch into a line by a layout, and the layout's one-line preview.
+
+// The export window's data-type choice: raw punches keep their stored status as the event text.
+enum class ExportDataType { Raw, Filtered };
+
+// Fills a value out to `width` or cuts it, judged by the counted `length` (not the value's real
+// length). width <= 0 gives the empty text. Alignment 0 pads after, 1 before, 2 on both sides
+// (an odd shortfall puts one pad more than needed), any other value leaves the value as it is.
+QString fitField(const QString& value, qint16 length, qint16 width, qint16 alignment, const QString& pad);
+
+// The "Date" value of a line: wDate ("yyyy/MM/dd") rendered with the pattern; a year below 2501
+// is a Christian-era year, from 2501 up a Buddhist-era one, and yearForm "TH" writes Buddhist-era
+// years, anything else Christian-era years. A wDate not of that form is written as it stands.
+QString formatLayoutDate(const QString& wDate, const QString& pattern, const QString& yearForm);
+// The "Time" value: wTime ("H:m" or "H:m:s") rendered with the pattern; a wTime that is not a
+// time of day is written as it stands.
+QString formatLayoutTime(const QString& wTime, const QString& pattern);
+
+// Builds lines for one layout and delimiter. The layout's widths and names are read once, so
+// an export builds its lines without reading them again for every punch.
+class LineBuilder final
+{
+public:
+    // delimiterMsg "TAB" stands for one tab character; any other text is used as it is.
+    LineBuilder(const ExportLayout& layout, const QList<LayoutRow>& rows, const QString& delimiterMsg,
+                ExportDataType dataType);
+
+    // The line for a punch, without a line end.
+    QString build(const PunchRecord& punch) const;
+
+private:
+    enum class Kind { Uid, KestrumId, Group, Date, Time, Event, Space, Unknown };
+    struct Column
+    {
+        Kind kind;
+        qint16 width;
+        qint16 alignment;
+        QString pad;
+        QString delimiter; // what follows the field: empty after the last row
+    };
+
+    QString eventText(const QString& status) const;
+
+    QList<Column> m_columns;
+    QString m_datePattern;
+    QString m_timePattern;
+    QString m_yearForm;
+    QString m_inText;
+    QString m_outText;
+    qint16 m_inOnly;
+    qint16 m_outOnly;
+    ExportDataType m_dataType;
+};
+
+// The line of one punch by the layout and the grid rows (see LineBuilder).
+QString exportLine(const ExportLayout& layout, const QList<LayoutRow>& rows, const PunchRecord& punch,
+                   const QString& delimiterMsg, ExportDataType dataType);
+
+// The preview line: every field filled with its sample value ("0000001", "02", "03", the date
+// pattern, the time pattern, "01", " ") and fitted by the row's width, alignment and pad.
+QString previewLine(const ExportLayout& layout, const QList<LayoutRow>& rows, const QString& delimiterMsg);
+// The same with other samples for "Date" and "Time" (the editor shows its selected patterns).
+QString previewLine(const ExportLayout& layout, const QList<LayoutRow>& rows, const QString& delimiterMsg,
+                    const QString& dateSample, const QString& timeSample);
+
+// Normalises a "yyyy/MM/dd" date to the Christian era: a year above 2500 is taken to be a
+// Buddhist-era year and lowered by 543. Month and day are written with two digits. Returns the
+// empty text when d is not such a date.
+QString christianDateText(const QString& d);

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "core/platform/Outcome.h"
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+#include <memory>
+
+// A statement with a '?' for every value and the values to bind, in order.
+struct SourceQuery
+{
+    QString statement;
+    QVariantList values;
+};
+
+// A source row as the attendance search sees it.
+struct SourceRow
+{
+    // The source left the person, the date or the direction null: the row cannot be placed.
+    bool incomplete = false;
+    QString person;
+    QString terminal;
+    QString group;
+    QString date; // "yyyy/MM/dd"; also the row's day key
+    QString time; // "HH:mm:ss"
+    QString code; // direction code as decimal text
+};
+
+// Where the attendance search reads its punches from, one row at a time in the source's order.
+class PunchSource
+{
+public:
+    virtual ~PunchSource() = default;
+    // Runs the source's query.
+    virtual Outcome open() = 0;
+    // Fills row with the next row; Expected false at the end.
+    virtual Expected<bool> next(SourceRow& row) = 0;
+};
+
+// Punches of the local table tblexport: HID, FID, GID, wDate, wTime and Status as stored.
+class LocalPunchSource final : public PunchSource
+{
+public:
+    LocalPunchSource(QSqlDatabase db, SourceQuery query);
+    ~LocalPunchSource() override;
+    Outcome open() override;
+    Expected<bool> next(SourceRow& row) override;
+
+private:
+    class Reader
+    {
+    public:
+        virtual ~Reader() = default;
+        virtual Outcome open() = 0;
+        virtual Expected<bool> next(SourceRow& row) = 0;
+    };
+    class QtReader;
+    class SqliteReader;
+    static Outcome missingColumn(int column, const QString& statement);
+
+    QSqlDatabase m_db;
+    SourceQuery m_query;
+    std::unique_ptr<Reader> m_reader;
+};
