@@ -20,8 +20,10 @@ int settingsSet(CliContext& ctx, const QStringList& args)
 {
     if (args.size() != 2)
         return CliExit::Usage;
-    if (!writeIniValue(QStringLiteral("text"), args[0], args[1], ctx.paths.settingsFile())) {
-        ctx.err << "Cannot write " << ctx.paths.settingsFile() << '\n';
+    if (const Outcome stored =
+            storeIniValue(QStringLiteral("text"), args[0], args[1], ctx.paths.settingsFile());
+        !stored) {
+        ctx.err << stored.error() << '\n';
         return CliExit::Failure;
     }
     return CliExit::Success;

@@ -123,7 +123,12 @@ int cliExport(CliContext& ctx, const QStringList& args)
             ctx.err << ready.error() << '\n';
             return CliExit::Failure;
         }
-        path = ctx.paths.layoutFile(*name);
+        const Expected<QString> named = layoutFileNamed(ctx.paths, *name);
+        if (!named) {
+            ctx.err << named.error() << '\n';
+            return CliExit::Failure;
+        }
+        path = *named;
     } else {
         path = *layoutFile;
     }
@@ -137,6 +142,8 @@ int cliExport(CliContext& ctx, const QStringList& args)
     const LayoutLoadResult loaded = loadExportLayout(path, layout, grid);
     for (const QString& warning : loaded.warnings)
         ctx.err << warning << '\n';
+    if (loaded.refused)
+        return CliExit::Failure;
 
     if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
@@ -154,8 +161,8 @@ int cliExport(CliContext& ctx, const QStringList& args)
     const auto lineFor = [&builder](const PunchRecord& punch) {
         return builder.build(punch);
     };
-    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output}, lineFor)
-                                     : exporter.exportLocal({filter, *output}, lineFor));
+    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output, path}, lineFor)
+                                     : exporter.exportLocal({filter, *output, path}, lineFor));
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::AccessControlConnection);
     return code;

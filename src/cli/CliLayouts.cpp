@@ -36,7 +36,12 @@ int cliPreview(CliContext& ctx, const QStringList& args)
         ctx.err << ready.error() << '\n';
         return CliExit::Failure;
     }
-    const QString path = ctx.paths.layoutFile(*name);
+    const Expected<QString> named = layoutFileNamed(ctx.paths, *name);
+    if (!named) {
+        ctx.err << named.error() << '\n';
+        return CliExit::Failure;
+    }
+    const QString& path = *named;
     if (!QFileInfo(path).isFile()) {
         ctx.err << "There is no layout named " << *name << " (" << path
                 << "). Run \"tqtool-cli layouts\" to see the layouts there are.\n";
@@ -47,6 +52,8 @@ int cliPreview(CliContext& ctx, const QStringList& args)
     const LayoutLoadResult loaded = loadExportLayout(path, layout, grid);
     for (const QString& warning : loaded.warnings)
         ctx.err << warning << '\n';
+    if (loaded.refused)
+        return CliExit::Failure;
     ctx.out << previewLine(layout, grid.fieldRows(), layout.delimiter) << '\n';
     return CliExit::Success;
 }

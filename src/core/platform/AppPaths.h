@@ -29,6 +29,10 @@ public:
         return exportFormatDir() + u'/' + name + QStringLiteral(".ini");
     }
 
+    // Which of the program's own files path names once links are followed ("the local
+    // database", "a layout file", ...), or the empty text when it names none of them.
+    QString ownFileAt(const QString& path) const;
+
 private:
     QString file(const QString& name) const { return m_dataDir + u'/' + name; }
 

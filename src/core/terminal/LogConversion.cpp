@@ -1,5 +1,6 @@
 #include "core/terminal/LogConversion.h"
 
+#include "core/platform/CheckedFileWriter.h"
 #include "core/terminal/LogRecord.h"
 
 #include <QDir>
@@ -230,6 +231,10 @@ Expected<ConversionResult> convertLogToDatabase(const QString& logFile, const QS
         return Result::failure(
             QStringLiteral("The log file %1 does not exist. Download the log from the terminal first.")
                 .arg(shownPath));
+    if (const QString kind = notRegularFileReason(logFile); !kind.isEmpty())
+        return Result::failure(
+            QStringLiteral("Cannot read the log file %1: it is %2, not a log file.").arg(shownPath, kind) +
+            unchanged());
     if (!file.open(QIODevice::ReadOnly))
         return Result::failure(
             QStringLiteral("Cannot read the log file %1: %2").arg(shownPath, file.errorString()));

@@ -1,10 +1,8 @@
 #include "core/terminal/LogDownload.h"
 
+#include "core/platform/CheckedFileWriter.h"
 #include "core/terminal/Tq90Client.h"
 #include "core/terminal/Tq90Result.h"
-
-#include <QDir>
-#include <QSaveFile>
 
 LogDownload LogDownload::run(Tq90Client& client, int handle, const QString& logFile)
 {
@@ -29,13 +27,11 @@ LogDownload LogDownload::run(Tq90Client& client, int handle, const QString& logF
         return d;
     }
     d.size = size;
-    QSaveFile file(logFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer) != buffer.size() || !file.commit()) {
+    if (const Outcome written = writeFileAtomically(logFile, buffer); !written) {
         d.status = Status::WriteError;
         d.message =
-            QStringLiteral("Cannot write the log file %1: %2. The log on the terminal was not changed; "
-                           "free some space or check the folder's permissions, then download again.")
-                .arg(QDir::toNativeSeparators(logFile), file.errorString());
+            written.error() + QStringLiteral(". The log on the terminal was not changed; free some space "
+                                             "or check the folder's permissions, then download again.");
     }
     return d;
 }

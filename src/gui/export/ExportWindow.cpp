@@ -656,7 +656,7 @@ Expected<ExportReport> ExportWindow::exportText(Source source, const ExportFilte
         return builder.build(punch);
     };
     TextExport exporter(m_context.paths, m_progress);
-    const TextExportRequest request{filter, output};
+    const TextExportRequest request{filter, output, layout.path};
     if (source == Source::Local)
         return exporter.exportLocal(request, lineFor);
     return m_accessControl.exportText(exporter, request, lineFor);
