@@ -110,6 +110,8 @@ void TestCliFullDisk::downloadKeepsLogFileAndTerminal()
 {
     Tq90SimProcess sim;
     QVERIFY(sim.start({QStringLiteral("--generate"), QStringLiteral("50")}));
+    QVERIFY(openLocalDatabase(fullPaths()).ok());
+    Connections::close(Connections::LocalConnection);
     fill();
     const Run r = cli(fullPaths().dataDir(),
                       {QStringLiteral("download"), QStringLiteral("--ip"), QStringLiteral("127.0.0.1"),
