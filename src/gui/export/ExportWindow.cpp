@@ -358,17 +358,15 @@ void ExportWindow::fillLayoutList()
         return; // the remembered layout is not listed: nothing is loaded or selected
     const QString name = listing.names[*chosen];
     if (!formatName.isEmpty() || m_timeAttendanceMode) {
-        // the format editor is loaded with this window, hidden, and reads the layout first
-        FormatEditor* editor = m_formatEditor && m_context.windows
-                                   ? m_context.windows->window<FormatEditor>(WindowId::EditExport)
-                                   : nullptr;
-        if (editor) {
-            editor->loadExportLayout(name);
-        } else {
-            LayoutGridModel editorGrid;
-            EditorLayoutState editorState;
-            (void)loadEditorLayout(m_context.paths.layoutFile(name), ExportLayout::current(), editorGrid,
-                                   editorState);
+        // the format editor's reader sees the layout first, then this window's own reader
+        LayoutGridModel editorGrid;
+        EditorLayoutState editorState;
+        (void)loadEditorLayout(m_context.paths.layoutFile(name), ExportLayout::current(), editorGrid,
+                               editorState);
+        // the format editor is loaded with this window, hidden, holding the layout for New
+        if (m_formatEditor && m_context.windows) {
+            if (auto* editor = m_context.windows->window<FormatEditor>(WindowId::EditExport))
+                editor->loadExportLayout(name);
         }
     }
     m_cmbFileFormat->setCurrentIndex(*chosen);
@@ -494,8 +492,7 @@ void ExportWindow::cmdNew_Click()
 {
     if (!m_formatEditor)
         return;
-    ExportLayout::current().inOnly = 0;
-    ExportLayout::current().outOnly = 0;
+    // the editor starts the new layout without IN-only and OUT-only, in its own draft
     m_formatEditor(editorMode::New, QString());
 }
 
