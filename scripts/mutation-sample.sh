@@ -12,6 +12,8 @@
 #   --seed S     random seed (default 1)
 #   --count N    faults to plant (default 20)
 #   --under DIR  only files below DIR (e.g. src/core/layouts); may be given more than once
+#   --tests RE   run only the tests whose names match RE (and build only those), for a quick
+#                look at one subsystem; the figure that counts is the one over the whole suite
 #   --keep       keep the scratch worktree and its build for the next run (faster)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -19,11 +21,13 @@ seed=1
 count=20
 unders=()
 keep=0
+tests=
 while [ $# -gt 0 ]; do
     case $1 in
     --seed) seed=$2; shift 2 ;;
     --count) count=$2; shift 2 ;;
     --under) unders+=("$2"); shift 2 ;;
+    --tests) tests=$2; shift 2 ;;
     --keep) keep=1; shift ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
     esac
@@ -47,10 +51,19 @@ trap cleanup EXIT
 
 "$root/scripts/build.sh" "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
-python3 - "$work" "$seed" "$count" "${unders[@]}" <<'PY'
+python3 - "$work" "$seed" "$count" "$tests" "${unders[@]}" <<'PY'
 import os, random, re, subprocess, sys
 
-work, seed, count, unders = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4:]
+work, seed, count, tests, unders = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5:]
+targets, selection = [], []
+if tests:
+    listed = subprocess.run(["ctest", "--test-dir", "build", "-N", "-R", tests], cwd=work, capture_output=True,
+                            text=True).stdout
+    targets = re.findall(r"Test +#\d+: (\S+)", listed)
+    if not targets:
+        sys.exit(f"no test matches {tests}")
+    targets += ["tqtool-cli", "tq90-sim", "qor-sim"]
+    selection = ["-R", tests]
 rng = random.Random(seed)
 
 # (name, pattern, replacement). Patterns are applied to code with strings and comments blanked.
@@ -143,9 +156,11 @@ for rel, no, start, end, name, repl in sites:
         fh.write("\n".join(lines))
     tried += 1
     try:
-        if run(["cmake", "--build", "build", "--parallel", "2"], 1800) != 0:
+        build = ["cmake", "--build", "build", "--parallel", "2"] + (["--target"] + targets if targets else [])
+        if run(build, 1800) != 0:
             continue  # did not compile: draw another
-        rc = run(["ctest", "--test-dir", "build", "--parallel", "2", "--stop-on-failure", "--timeout", "120"], 3600)
+        rc = run(["ctest", "--test-dir", "build", "--parallel", "2", "--stop-on-failure", "--timeout", "120"]
+                 + selection, 3600)
         where = f"{rel}:{no + 1}: {name}: {line.strip()}"
         if rc != 0:
             caught += 1
