@@ -6,7 +6,6 @@
 #include "core/export/TextExport.h"
 #include "core/export/TimeAttendanceExport.h"
 #include "core/layouts/LayoutFile.h"
-#include "core/layouts/LineBuilder.h"
 #include "core/storage/Connections.h"
 #include "core/storage/TimeAttendanceConnection.h"
 
@@ -144,13 +143,17 @@ int cliExport(CliContext& ctx, const QStringList& args)
         ctx.err << warning << '\n';
     if (loaded.refused)
         return CliExit::Failure;
+    const Expected<ExportLineBuilder> lineFor = layoutLineBuilder(
+        layout, grid.fieldRows(), filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
+    if (!lineFor) {
+        ctx.err << lineFor.error() << '\n';
+        return CliExit::Failure;
+    }
 
     if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
-    const LineBuilder builder(layout, grid.fieldRows(), layout.delimiter,
-                              filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
     if (qor && !prepareAccessControlSource(ctx, source)) {
         Connections::close(Connections::LocalConnection);
         Connections::close(Connections::AccessControlConnection);
@@ -158,11 +161,8 @@ int cliExport(CliContext& ctx, const QStringList& args)
     }
     RunProgress progress;
     TextExport exporter(ctx.paths, progress);
-    const auto lineFor = [&builder](const PunchRecord& punch) {
-        return builder.build(punch);
-    };
-    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output, path}, lineFor)
-                                     : exporter.exportLocal({filter, *output, path}, lineFor));
+    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output, path}, *lineFor)
+                                     : exporter.exportLocal({filter, *output, path}, *lineFor));
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::AccessControlConnection);
     return code;
