@@ -115,6 +115,16 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
     return i;
 }
 
+QStringList IniDocument::sections() const
+{
+    QStringList names;
+    for (const Line& line : m_lines) {
+        if (const auto name = sectionName(line.text))
+            names.append(*name);
+    }
+    return names;
+}
+
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
 {
     const qsizetype header = findSection(section);

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -25,6 +26,8 @@ public:
     static IniDocument load(const QString& path);
 
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // The section names in file order, as written.
+    QStringList sections() const;
     // Values are written unchanged; line breaks inside a value are replaced by blanks so that
     // one value can never become several lines.
     void setValue(const QString& section, const QString& key, const QString& value);
