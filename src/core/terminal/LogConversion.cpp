@@ -157,6 +157,24 @@ private:
     bool m_open = false;
 };
 
+// Reads within one transaction from construction to destruction.
+class ReadTransaction final
+{
+public:
+    explicit ReadTransaction(sqlite3* db) : m_db(db) { m_open = exec(db, "BEGIN"); }
+    ~ReadTransaction()
+    {
+        if (m_open)
+            exec(m_db, "COMMIT");
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* m_db;
+    bool m_open = false;
+};
+
 // Sets the connection's page cache for the lifetime of the object, then restores it, so that
 // the punch index stays in memory while it grows.
 class CacheSize final
@@ -384,6 +402,8 @@ Outcome verifyStoredLog(const QString& logFile, const QSqlDatabase& db, const QB
     sqlite3* handle = handleOf(db);
     if (!handle)
         return Outcome::failure(QStringLiteral("The local database is not open."));
+    // one read transaction: the database is locked for reading once, not once per punch
+    const ReadTransaction reading(handle);
     Statement count(handle, CountStatement);
     if (!count.isValid())
         return Outcome::failure(
