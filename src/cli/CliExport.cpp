@@ -130,13 +130,17 @@ int runExport(CliContext& ctx)
     const LayoutLoadResult loaded = loadExportLayout(path, layout, grid);
     for (const QString& warning : loaded.warnings)
         ctx.err << warning << '\n';
+    const Expected<ExportLineBuilder> lineFor = layoutLineBuilder(
+        layout, grid.fieldRows(), filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
+    if (!lineFor) {
+        ctx.err << lineFor.error() << '\n';
+        return CliExit::Failure;
+    }
 
     if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
-    const LineBuilder builder(layout, grid.fieldRows(), layout.delimiter,
-                              filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
     if (qor && !prepareAccessControlSource(ctx, source)) {
         Connections::close(Connections::LocalConnection);
         Connections::close(Connections::AccessControlConnection);
@@ -145,11 +149,8 @@ int runExport(CliContext& ctx)
     RunProgress progress;
     showProgress(ctx, progress);
     TextExport exporter(ctx.paths, progress);
-    const auto lineFor = [&builder](const PunchRecord& punch) {
-        return builder.build(punch);
-    };
-    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, output}, lineFor)
-                                     : exporter.exportLocal({filter, output}, lineFor));
+    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, output}, *lineFor)
+                                     : exporter.exportLocal({filter, output}, *lineFor));
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::AccessControlConnection);
     return code;

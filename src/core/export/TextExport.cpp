@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QHash>
 
+#include <memory>
+
 namespace {
 
 Expected<ExportReport> stopped(const QString& reason, const QString& output)
@@ -106,6 +108,18 @@ Expected<ExportReport> complete(const LineWriter& lines, StagedExportFile& file,
 }
 
 } // namespace
+
+Expected<ExportLineBuilder> layoutLineBuilder(const ExportLayout& layout, const QList<LayoutRow>& fields,
+                                              ExportDataType dataType)
+{
+    if (fields.isEmpty())
+        return Expected<ExportLineBuilder>::failure(
+            QStringLiteral("The export layout has no fields, so every line would be empty. Nothing was "
+                           "exported.\nChoose a layout that has fields, or add fields to it in the format "
+                           "editor."));
+    auto builder = std::make_shared<const LineBuilder>(layout, fields, layout.delimiter, dataType);
+    return ExportLineBuilder([builder](const PunchRecord& punch) { return builder->build(punch); });
+}
 
 TextExport::TextExport(AppPaths paths, RunProgress& progress)
     : m_paths(std::move(paths)), m_progress(progress)
