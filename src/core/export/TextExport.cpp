@@ -1,5 +1,6 @@
 #include "core/export/TextExport.h"
 
+#include "core/accesscontrol/AccessControlPunchSource.h"
 #include "core/export/StagedExportFile.h"
 #include "core/export/WorkTableReader.h"
 #include "core/platform/Cp874.h"
@@ -32,8 +33,9 @@ public:
         if (!m_grouped)
             return;
         for (const QString& id : splitIdList(filter.employees)) {
-            if (!m_groupOf.contains(id)) {
-                m_groupOf.insert(id, m_groups.size());
+            const QString key = personKey(id);
+            if (!m_groupOf.contains(key)) {
+                m_groupOf.insert(key, m_groups.size());
                 m_groups.append(QByteArray());
             }
         }
@@ -48,7 +50,7 @@ public:
             ++m_lines;
             return;
         }
-        const auto group = m_groupOf.constFind(punch.hid);
+        const auto group = m_groupOf.constFind(personKey(punch.hid));
         if (group == m_groupOf.constEnd())
             return;
         QByteArray& lines = m_groups[*group];
@@ -148,8 +150,9 @@ Expected<ExportReport> TextExport::exportAccessControl(const TextExportRequest& 
         request, lineFor,
         [this](const ExportFilter& filter, const WorkRowSink&) {
             return searchAccessControlPunches(
-                buildAccessControlPunchQuery(filter, filter.filtered ? PunchQueryKind::Filtered
-                                                                     : PunchQueryKind::Raw),
+                buildAccessControlPunchQuery(
+                    filter, filter.filtered ? PunchQueryKind::Filtered : PunchQueryKind::Raw,
+                    accessControlIdColumnTypes(Connections::get(Connections::AccessControlConnection))),
                 filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress);
         },
         false);

@@ -19,6 +19,9 @@ public:
     // The data directory dir (made absolute), created when it does not exist.
     static Expected<AppPaths> fromDirectory(const QString& dir);
     static QString defaultDataDir();
+    // The same for a program in programDir: that folder when it is writable and not a system
+    // folder (an installed program), otherwise the per-user application data folder.
+    static QString defaultDataDirFor(const QString& programDir);
 
     const QString& dataDir() const { return m_dataDir; }
     QString settingsFile() const { return file(QStringLiteral("DefFMT.txt")); }

@@ -12,6 +12,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
@@ -192,8 +193,12 @@ void TerminalWindow::btnGetlog_Click()
 {
     TerminalSync sync(m_context.paths);
     sync.setConversionProgress([this](qint64 done, qint64 total) {
-        if (!m_splash)
-            m_splash = new ConversionProgressWindow(window());
+        if (!m_splash) {
+            // inside the main window it goes where the child windows are, beside the side bar
+            auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+            QWidget* clientArea = frame && frame->mdiArea() ? frame->mdiArea()->viewport() : nullptr;
+            m_splash = new ConversionProgressWindow(window(), clientArea);
+        }
         if (!m_splash->isVisible())
             m_splash->showCentered();
         m_splash->setProgress(done, total);
