@@ -54,13 +54,17 @@ Expected<AppPaths> AppPaths::fromArguments(QStringList& arguments)
             break;
         }
     }
-    if (dir.isEmpty())
-        dir = defaultDataDir();
-    dir = QDir(dir).absolutePath();
-    if (!QDir().mkpath(dir))
+    return fromDirectory(dir.isEmpty() ? defaultDataDir() : dir);
+}
+
+Expected<AppPaths> AppPaths::fromDirectory(const QString& dir)
+{
+    const QString absolute = QDir(dir).absolutePath();
+    if (!QDir().mkpath(absolute))
         return Expected<AppPaths>::failure(
-            QStringLiteral("Cannot create the data directory %1. Choose another with --data-dir.").arg(dir));
-    return AppPaths(dir);
+            QStringLiteral("Cannot create the data directory %1. Choose another with --data-dir.")
+                .arg(absolute));
+    return AppPaths(absolute);
 }
 
 QString AppPaths::ownFileAt(const QString& path) const

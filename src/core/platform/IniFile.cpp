@@ -135,6 +135,18 @@ const IniDocument::Section* IniDocument::findSection(const QString& section) con
     return found == m_sectionIndex.constEnd() ? nullptr : &m_sections[*found];
 }
 
+QStringList IniDocument::sections() const
+{
+    QStringList names;
+    for (const Section& section : m_sections) {
+        if (!section.lines.isEmpty()) {
+            if (const auto name = sectionName(section.lines.constFirst().text))
+                names.append(*name);
+        }
+    }
+    return names;
+}
+
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
 {
     const Section* s = findSection(section);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -28,6 +29,8 @@ public:
     static IniDocument load(const QString& path);
 
     std::optional<QString> value(const QString& section, const QString& key) const;
+    // The section names in file order, as written.
+    QStringList sections() const;
     // Values are written unchanged; line breaks inside a value, a key or a section name are
     // replaced by blanks so that one entry can never become several lines.
     void setValue(const QString& section, const QString& key, const QString& value);
