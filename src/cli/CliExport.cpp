@@ -143,6 +143,11 @@ int runExport(CliContext& ctx)
         ctx.err << lineFor.error() << '\n';
         return CliExit::Failure;
     }
+    // A refused output stops the run before anything is pulled from the access-control server.
+    if (const Outcome usable = checkExportOutput(ctx.paths, output, path); !usable) {
+        ctx.err << usable.error() << '\n';
+        return CliExit::Failure;
+    }
 
     if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
