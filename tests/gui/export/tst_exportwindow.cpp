@@ -195,6 +195,9 @@ void TestExportWindow::chosenLayoutIsUsedAndRemembered()
     QCOMPARE(m_window->grid().row(4), (LayoutRow{u"Event"_qs, u"1"_qs}));
     QCOMPARE(sample(), QStringLiteral("00000;yyyy/MM/dd;HH:mm;0"));
     QCOMPARE(setting(), QStringLiteral("(none)")); // choosing alone remembers nothing
+    QTest::keyClick(layouts(), Qt::Key_Home);
+    QCOMPARE(sample(), QStringLiteral("0000001,02,dd/MM/yyyy,HH:mm:ss,01"));
+    QTest::keyClick(layouts(), Qt::Key_End);
     m_session->prompter().queueFileName(output());
     Gui::click(m_window, "cmdExport");
     QCOMPARE(m_session->prompter().texts(), QStringList{Success});
@@ -276,6 +279,7 @@ void TestExportWindow::refusedOrFailedExportKeepsEarlierFile_data()
         {"file dialog cancelled", "Week", "cancel", true, ""},
         {"work table gone", "Week", "drop", true, "tblExport1"},
         {"Edit with no layout selected", "Gone", "cmdEdit", false, "No layout is selected"},
+        {"Edit the first layout", "Default", "cmdEdit", false, ""},
     };
     for (const auto& r : rows)
         QTest::newRow(r.name) << QString::fromLatin1(r.remembered) << QString::fromLatin1(r.action) << r.asked
@@ -306,10 +310,9 @@ void TestExportWindow::refusedOrFailedExportKeepsEarlierFile()
     Gui::click(m_window, action == u"cmdEdit" ? "cmdEdit" : "cmdExport");
     QCOMPARE(m_session->prompter().fileAsks().size(), asked ? 1 : 0);
     QCOMPARE(m_session->prompter().shown().size(), message.isEmpty() ? 0 : 1);
-    if (action == u"cmdEdit")
-        QVERIFY(!m_session->window(WindowId::EditExport) ||
-                !m_session->window(WindowId::EditExport)->isVisible());
-    else if (!message.isEmpty()) {
+    QWidget* editor = m_session->window(WindowId::EditExport);
+    QCOMPARE(editor && editor->isVisible(), action == u"cmdEdit" && message.isEmpty());
+    if (action != u"cmdEdit" && !message.isEmpty()) {
         QCOMPARE(m_session->prompter().last().icon, Prompter::Icon::Critical);
         QVERIFY2(m_session->prompter().last().text.contains(message, Qt::CaseInsensitive),
                  qPrintable(m_session->prompter().last().text));

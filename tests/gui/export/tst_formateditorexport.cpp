@@ -171,6 +171,8 @@ void TestFormatEditorExport::savedNameIsListedAndSelected_data()
     QTest::addColumn<int>("added");
     QTest::newRow("edit, saved under a new name") << QStringLiteral("cmdEdit") << QStringLiteral("Week") << 1;
     QTest::newRow("edit, saved under its name") << QStringLiteral("cmdEdit") << QStringLiteral("Pair") << 0;
+    QTest::newRow("new, saved under the first listed name")
+        << QStringLiteral("cmdNew") << QStringLiteral("Default") << 0;
     QTest::newRow("new, saved under a listed name")
         << QStringLiteral("cmdNew") << QStringLiteral("Pair") << 0;
 }

@@ -2,6 +2,7 @@
 #include "core/accesscontrol/QorClient.h"
 #include "core/platform/IniFile.h"
 #include "core/storage/Connections.h"
+#include "core/storage/TimeAttendanceConnection.h"
 #include "fixtures/AccessControlServer.h"
 #include "fixtures/MainWindowSession.h"
 #include "fixtures/QorSimProcess.h"
@@ -31,6 +32,7 @@ private Q_SLOTS:
     void employeePickerListsServerPersons();
     void accessControlTextExport_data();
     void accessControlTextExport();
+    void accessControlTimeAttendanceExport();
 
 private:
     ExportWindow* openAccessControlWindow(bool fileMode, quint16 servicePort = 0);
@@ -233,6 +235,24 @@ void TestItExportWindow::accessControlTextExport()
         QCOMPARE(check.QorInitializeWithPassword(u"127.0.0.1"_qs, sim.port(), u"tarnish"_qs), 0);
         QCOMPARE(check.pendingLogs(1), std::optional<quint32>(quint32(left)));
     }
+}
+
+// The server's punches into the time-attendance database, the service not reachable.
+void TestItExportWindow::accessControlTimeAttendanceExport()
+{
+    m_server.addLog(15, 3, 1, u"2024/01/09 08:00:00"_qs, 0);
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    MainWindowSession::storeTimeAttendanceSettings(PostgresServer::user(), PostgresServer::database());
+    QVERIFY(openTimeAttendanceDatabase());
+    ExportWindow* window = openAccessControlWindow(false, port);
+    QVERIFY(window);
+    Gui::click(window, "cmdQORSQLtoTA");
+    QCOMPARE(m_session->prompter().texts().last(), QStringLiteral("Export successfully"));
+    QVERIFY(m_session->prompter().fileAsks().isEmpty());
+    QCOMPARE(transactions(), QStringList{u"3|15|2567/01/09 08:00:00|IN|0|1"_qs});
 }
 
 QTEST_MAIN(TestItExportWindow)

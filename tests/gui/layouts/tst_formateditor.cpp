@@ -143,6 +143,9 @@ void TestFormatEditor::check(const QString& expected)
             got = fields.join(u',');
         } else if (key == u"row") {
             got = QString::number(m_editor->selectedRow());
+            const QModelIndexList shown =
+                Gui::child<QTableView>(m_editor, "MSHFlexGrid2")->selectionModel()->selectedRows();
+            QCOMPARE(shown.isEmpty() ? 0 : shown.first().row(), m_editor->selectedRow());
             const QString field = m_editor->selectedRow() > 0
                                       ? m_editor->exportFields().row(m_editor->selectedRow()).field
                                       : QString();

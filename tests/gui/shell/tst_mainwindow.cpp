@@ -5,6 +5,7 @@
 #include "gui/shell/CenterChildWindow.h"
 #include "gui/shell/SideBar.h"
 
+#include <QCloseEvent>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -18,6 +19,10 @@ class Probe final : public QWidget
 public:
     explicit Probe(AppContext&) { resize(400, 300); }
     int preparedFor = 0;
+    bool refuseClose = false;
+
+protected:
+    void closeEvent(QCloseEvent* event) override { event->setAccepted(!refuseClose); }
 };
 
 // One letter per window kind: C terminal connection, E export, N enrolment, S SQL Server login.
@@ -38,6 +43,7 @@ private Q_SLOTS:
     void sideBarRoutes_data();
     void sideBarRoutes();
     void unreachableTimeAttendanceSaysWhy();
+    void keyboardAndClosing();
     void missingWindowIsReported();
     void unwritableDataDirectoryIsReported();
     void backdropFollowsTheClientArea();
@@ -104,6 +110,28 @@ void TestMainWindow::sideBarRoutes()
         QCOMPARE(static_cast<Probe*>(active->widget())->preparedFor, clicks.last());
     QCOMPARE(Connections::get(Connections::LocalConnection).isOpen(), local);
     QCOMPARE(m_session->prompter().texts().join(u'\n').section(u'\n', 0, 0), message);
+}
+
+void TestMainWindow::keyboardAndClosing()
+{
+    SideBar& bar = m_session->main().sideBar();
+    QCOMPARE(bar.topLevelItemCount(), 3); // the groups
+    // Return on the current item opens its window; other keys only move
+    bar.setFocus();
+    bar.setCurrentItem(bar.itemWithValue(6));
+    QTest::keyClick(&bar, Qt::Key_Up);
+    QVERIFY(m_session->main().mdiArea().subWindowList().isEmpty());
+    QTest::keyClick(&bar, Qt::Key_Return);
+    auto* probe = dynamic_cast<Probe*>(m_session->window(WindowId::ConnectSql));
+    QVERIFY(probe && probe->isVisible());
+    QCOMPARE(probe->preparedFor, 5);
+    // the main window closes its windows first; one that refuses keeps it open
+    probe->refuseClose = true;
+    QVERIFY(!m_session->main().close());
+    QVERIFY(probe->isVisible());
+    probe->refuseClose = false;
+    QVERIFY(m_session->main().close());
+    QVERIFY(m_session->main().mdiArea().subWindowList().isEmpty());
 }
 
 void TestMainWindow::unreachableTimeAttendanceSaysWhy()
