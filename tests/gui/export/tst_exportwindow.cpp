@@ -280,6 +280,7 @@ void TestExportWindow::refusedOrFailedExportKeepsEarlierFile_data()
         {"work table gone", "Week", "drop", true, "tblExport1"},
         {"Edit with no layout selected", "Gone", "cmdEdit", false, "No layout is selected"},
         {"Edit the first layout", "Default", "cmdEdit", false, ""},
+        {"the local database as the file", "Week", "database", true, "it is the local database"},
     };
     for (const auto& r : rows)
         QTest::newRow(r.name) << QString::fromLatin1(r.remembered) << QString::fromLatin1(r.action) << r.asked
@@ -305,8 +306,10 @@ void TestExportWindow::refusedOrFailedExportKeepsEarlierFile()
     if (action == u"drop")
         QVERIFY(
             executeStatement(Connections::get(Connections::LocalConnection), u"drop table tblExport1"_qs));
+    const QString database = m_session->paths().localDatabase();
+    const QByteArray before = TestFiles::read(database);
     if (action != u"cancel")
-        m_session->prompter().queueFileName(output());
+        m_session->prompter().queueFileName(action == u"database" ? database : output());
     Gui::click(m_window, action == u"cmdEdit" ? "cmdEdit" : "cmdExport");
     QCOMPARE(m_session->prompter().fileAsks().size(), asked ? 1 : 0);
     QCOMPARE(m_session->prompter().shown().size(), message.isEmpty() ? 0 : 1);
@@ -318,6 +321,8 @@ void TestExportWindow::refusedOrFailedExportKeepsEarlierFile()
                  qPrintable(m_session->prompter().last().text));
     }
     QCOMPARE(TestFiles::read(output()), QByteArray("earlier export\r\n"));
+    if (action == u"database")
+        QCOMPARE(TestFiles::read(database), before);
     QVERIFY(!QFile::exists(m_session->paths().stagingFile()));
     QCOMPARE(setting(), remembered);
     QVERIFY(Gui::child(m_window, "cmdExport")->isEnabled());
