@@ -49,7 +49,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$root/scripts/build.sh" "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The scratch worktree's own build script, whose source is the scratch worktree: the planted faults
+# must be what is compiled, not this checkout. A build dir configured for another source, or whose
+# configuration did not finish, goes.
+if [ -d "$work/build" ] && { [ ! -f "$work/build/build.ninja" ] ||
+    ! grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$work" "$work/build/CMakeCache.txt"; }; then
+    rm -rf "$work/build"
+fi
+if ! "$work/scripts/build.sh" "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$work/build.log" 2>&1; then
+    tail -40 "$work/build.log" >&2
+    echo "the unchanged sources do not build" >&2
+    exit 1
+fi
 
 python3 - "$work" "$seed" "$count" "$tests" "${unders[@]}" <<'PY'
 import os, random, re, subprocess, sys
@@ -138,6 +149,10 @@ def run(cmd, timeout):
     except subprocess.TimeoutExpired:
         return -1
 
+
+# A suite that fails without any planted fault would count every fault as caught.
+if run(["ctest", "--test-dir", "build", "--parallel", "2", "--timeout", "120"] + selection, 3600) != 0:
+    sys.exit("the selected tests fail on the unchanged sources; nothing measured")
 
 caught, survived, results = 0, [], []
 tried = 0
