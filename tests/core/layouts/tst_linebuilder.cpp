@@ -163,8 +163,8 @@ void TestLineBuilder::preview_data()
     // samples: the editor's selected patterns; empty for the layout's own
     addColumns<QString, QString, QString>({"rows", "samples", "line"});
     addRow("every field, wider than its default",
-           "UID|14|1|0;Kestrum ID|5|0|_;Group|5|1|0;Date|12|0|.;Time|10|1|0;Event|4|2|*;Space|3|1|0", "",
-           "000000001,02__,0003,dd/MM/yyyy..,00HH:mm:ss,*01*,00 ");
+           "UID|14|1|0;Kestrum ID|5|0|_;Group|5|1|0;Date|12|0|.;Time|10|1|0;Event|4|1|*;Space|3|1|0", "",
+           "000000001,02__,0003,dd/MM/yyyy..,00HH:mm:ss,**01,00 ");
     addRow("event cut by its width", "Event|1|1|0", "", "0");
     addRow("unknown name adds nothing", "Group|3|1|0;X|3|1|0", "", "03,");
     addRow("editor's samples", "Date|10|1|0;Time|8|1|0", "yyMMdd HH:mm", "yyMMdd,HH:mm");
