@@ -1,7 +1,10 @@
 #include "core/accesscontrol/AccessControlEmployees.h"
+#include "core/accesscontrol/AccessLogPull.h"
 #include "core/platform/IniFile.h"
+#include "core/search/AttendanceSearch.h"
 #include "core/storage/Connections.h"
 #include "fixtures/AccessControlServer.h"
+#include "fixtures/QorSimProcess.h"
 #include "fixtures/TestFiles.h"
 
 #include <QTemporaryDir>
@@ -18,6 +21,7 @@ private Q_SLOTS:
     void cleanupTestCase() { Connections::close(Connections::AccessControlConnection); }
     void connectRemembersOnlyAWorkingLogin();
     void personsOfTheUserTable();
+    void pulledLogsAreSearched();
 
 private:
     AccessControlServer m_server;
@@ -68,6 +72,42 @@ void TestAccessControlServer::personsOfTheUserTable()
         QVERIFY(!broken.ok());
         QVERIFY2(broken.error().contains(u"no UID or Name column"_qs), qPrintable(broken.error()));
     }
+}
+
+void TestAccessControlServer::pulledLogsAreSearched()
+{
+    QVERIFY(openAccessControlDatabase(m_server.login(), PostgresServer::driverName()).ok());
+    QVERIFY(m_server.exec(u"insert into FacDefinition(FacID) values (255), (256), (null)"_qs));
+    QorSimProcess sim;
+    QVERIFY2(
+        sim.start("facility 255\nlog 255 7 2 1 2024/01/05 08:00:00 0\nlog 255 7 2 1 2024/01/05 17:30:00 0\n",
+                  m_server.odbcConnectionString(), m_server.postgres().processEnvironment()),
+        qPrintable(sim.error()));
+    QorClient client;
+    const Expected<AccessLogPullReport> report =
+        AccessLogPull(Connections::get(Connections::AccessControlConnection), client)
+            .run(u"127.0.0.1"_qs, sim.port(), 1);
+    QVERIFY2(report.ok() && report->initialised,
+             qPrintable(report.ok() ? report->initError : report.error()));
+    QCOMPARE(report->pulled, QList<quint8>{255});
+    QCOMPARE(report->skippedFacilities, (QStringList{u"256"_qs, u"(empty)"_qs}));
+    QVERIFY2(report->facilityErrors.isEmpty(), qPrintable(report->warnings()));
+
+    // the search reads them as punches of the local work table
+    QTemporaryDir dir;
+    QVERIFY(openLocalDatabase(AppPaths(dir.path())).ok());
+    RunProgress progress;
+    QVERIFY(searchAccessControlPunches({u"select * from RALog order by UID ASC,Date ASC"_qs, {}},
+                                       SearchMode::Pairing, progress)
+                .ok());
+    Expected<QSqlQuery> q =
+        executeStatement(Connections::get(Connections::LocalConnection),
+                         u"select HID||FID||GID||' '||wDate||' '||wTime||' '||Status from tblExport1"_qs);
+    QStringList rows;
+    while (q.ok() && q->next())
+        rows << q->value(0).toString();
+    QCOMPARE(rows, (QStringList{u"721 2024/01/05 08:00:00 1"_qs, u"721 2024/01/05 17:30:00 2"_qs}));
+    Connections::close(Connections::LocalConnection);
 }
 
 QTEST_GUILESS_MAIN(TestAccessControlServer)

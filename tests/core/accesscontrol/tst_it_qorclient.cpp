@@ -146,11 +146,16 @@ void TestQorClient::pullFailuresKeepTheLogsAndTheConnection()
              qPrintable(client.lastError()));
     QCOMPARE(client.lastCount(), 0u);
     QCOMPARE(client.pendingLogs(1), std::optional<quint32>(2));
-    // a peer that takes the password but answers a pull without a count
-    FakePeer peer("QOR 1\nOK\nOK\n");
-    QCOMPARE(client.QorInitializeWithPassword(Host, peer.port(), Password), int(QorClient::Ready));
-    QCOMPARE(client.QorGetFacRALToQor(1, 0), int(QorClient::NoAnswer));
-    QVERIFY(!client.isReady() && client.lastError().contains(u"out of turn"_qs));
+    // peers that take the password but answer a pull without a count, or not at all
+    for (const QByteArray& answer : {QByteArray("OK\n"), QByteArray()}) {
+        FakePeer peer("QOR 1\nOK\n" + answer);
+        client.setPullTimeout(500);
+        QCOMPARE(client.QorInitializeWithPassword(Host, peer.port(), Password), int(QorClient::Ready));
+        QCOMPARE(client.QorGetFacRALToQor(1, 0), int(QorClient::NoAnswer));
+        QVERIFY2(!client.isReady() &&
+                     client.lastError().contains(answer.isEmpty() ? u"did not answer"_qs : u"out of turn"_qs),
+                 qPrintable(client.lastError()));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestQorClient)

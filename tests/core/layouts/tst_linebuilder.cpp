@@ -11,7 +11,7 @@ struct CaseLayout
 };
 
 // A layout from rows "name|width|alignment|pad" joined by ';' and "datePattern timePattern"; the
-// alignment and pad lists hold one position more than there are rows, as a load leaves them.
+// alignment and pad lists hold a position for each row and no more.
 // Words of `settings`: "TH" for the year form, "in" and "out" for the IN-only and OUT-only flags.
 CaseLayout makeLayout(const QString& rowSpecs, const QString& patterns, const QString& settings = {})
 {
@@ -22,7 +22,6 @@ CaseLayout makeLayout(const QString& rowSpecs, const QString& patterns, const QS
         c.layout.alignments.append(qint16(parts[2].toInt()));
         c.layout.pads.append(parts[3]);
     }
-    c.layout.resizeLists(int(c.rows.size()) + 1);
     c.layout.datePattern = patterns.section(u' ', 0, 0);
     c.layout.timePattern = patterns.section(u' ', 1, 1);
     const QStringList words = settings.split(u' ');

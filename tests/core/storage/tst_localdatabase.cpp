@@ -42,6 +42,8 @@ void TestLocalDatabase::createdOnceAndKept()
         QCOMPARE(q->value(1).toString() + q->value(2).toString(), u"2010/05/0708:03:09"_qs);
         QVERIFY(!q->next());
     }
+    Connections::close(Connections::LocalConnection);
+    QVERIFY(!Connections::get(Connections::LocalConnection).isValid());
 }
 
 void TestLocalDatabase::failuresNameWhatFailed()
