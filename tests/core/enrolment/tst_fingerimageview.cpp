@@ -1,28 +1,29 @@
 #include "core/enrolment/FingerImageView.h"
+#include "fixtures/TestRows.h"
 
 #include <QPainter>
-#include <QTest>
 
 namespace {
 constexpr int Width = 320;
 constexpr int Height = 480;
+const QColor Backdrop(10, 20, 30);
 
-// The terminal's buffer: 320 x 480 grey bytes and one spare byte.
-QByteArray terminalImage(int whiteRows)
+// Top-left quadrant white, the rest black; the terminal's buffer has one spare byte.
+QByteArray quadrantImage(qsizetype bytes = Width * Height + 1)
 {
-    QByteArray bytes(Width * Height + 1, char(0));
-    std::fill_n(bytes.data(), whiteRows * Width, char(255));
-    return bytes;
+    QByteArray image(bytes, char(0));
+    for (int r = 0; r < Height / 2; ++r)
+        std::fill_n(image.data() + r * Width, Width / 2, char(255));
+    return image;
 }
 
-QImage drawn(const FingerImageView& view, QSize box)
+QImage drawn(const FingerImageView& view, QSize target)
 {
-    QImage target(box, QImage::Format_RGB32);
-    target.fill(QColor(10, 20, 30));
-    QPainter painter(&target);
+    QImage image(target, QImage::Format_RGB32);
+    image.fill(Backdrop);
+    QPainter painter(&image);
     view.draw(painter);
-    painter.end();
-    return target;
+    return image;
 }
 } // namespace
 
@@ -31,117 +32,64 @@ class TestFingerImageView : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void prepareOnlyEightBits_data();
-    void prepareOnlyEightBits();
-    void refusedPrepareKeepsEarlierState();
-    void rowsStayUpright();
-    void shortBufferIsRefusedAndEarlierImageStays();
-    void nothingDrawnBeforeAnImage();
-    void stretchesToTheDisplaySize_data();
-    void stretchesToTheDisplaySize();
+    void refusedPreparationKeepsTheView();
+    void keepsTheLastWholeImage();
+    void stretchesOntoTheDisplay_data();
+    void stretchesOntoTheDisplay();
 };
 
-void TestFingerImageView::prepareOnlyEightBits_data()
-{
-    QTest::addColumn<int>("bits");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("8") << 8 << true;
-    QTest::newRow("1") << 1 << false;
-    QTest::newRow("16") << 16 << false;
-    QTest::newRow("24") << 24 << false;
-    QTest::newRow("32") << 32 << false;
-}
-
-void TestFingerImageView::prepareOnlyEightBits()
-{
-    QFETCH(int, bits);
-    QFETCH(bool, accepted);
-    FingerImageView view;
-    QCOMPARE(view.prepare(Width, Height, bits), accepted);
-    QCOMPARE(view.isPrepared(), accepted);
-    if (accepted)
-        QCOMPARE(view.imageSize(), QSize(Width, Height));
-}
-
-void TestFingerImageView::refusedPrepareKeepsEarlierState()
+void TestFingerImageView::refusedPreparationKeepsTheView()
 {
     FingerImageView view;
+    QVERIFY(!view.showImage(quadrantImage()).ok()); // not prepared
     QVERIFY(view.prepare(Width, Height, 8));
-    QVERIFY(view.showImage(terminalImage(1)).ok());
+    QVERIFY(view.showImage(quadrantImage()).ok());
     const QImage before = view.viewImage().copy();
-
-    QVERIFY(!view.prepare(100, 100, 24));
-    QCOMPARE(view.imageSize(), QSize(Width, Height));
+    for (const QList<int>& sizeAndBits : {QList<int>{Width, Height, 24}, {0, Height, 8}, {Width, 0, 8}}) {
+        QVERIFY(!view.prepare(sizeAndBits[0], sizeAndBits[1], sizeAndBits[2]));
+        QCOMPARE(view.viewImage(), before);
+    }
     QVERIFY(view.hasImage());
-    QCOMPARE(view.viewImage(), before);
 }
 
-void TestFingerImageView::rowsStayUpright()
+void TestFingerImageView::keepsTheLastWholeImage()
 {
     FingerImageView view;
     QVERIFY(view.prepare(Width, Height, 8));
-    QByteArray bytes(Width * Height, char(0));
-    for (int r = 0; r < Height; ++r)
-        bytes[r * Width + 7] = char(r % 256);
-    QVERIFY(view.showImage(bytes).ok());
-    for (int r : {0, 1, 255, 256, Height - 1})
-        QCOMPARE(qGray(view.viewImage().pixel(7, r)), r % 256);
-}
-
-void TestFingerImageView::shortBufferIsRefusedAndEarlierImageStays()
-{
-    FingerImageView view;
-    QVERIFY(!view.showImage(terminalImage(1)).ok()); // not prepared
-    QVERIFY(view.prepare(Width, Height, 8));
-    QVERIFY(view.showImage(terminalImage(1)).ok());
-    const Outcome shortOne = view.showImage(QByteArray(Width * Height - 1, char(255)));
-    QVERIFY(!shortOne.ok());
-    QVERIFY(shortOne.error().contains(QStringLiteral("incomplete")));
+    view.setDisplaySize({50, 50});
+    QCOMPARE(drawn(view, {50, 50}).pixelColor(25, 25), Backdrop); // nothing before the first image
+    QVERIFY(view.showImage(quadrantImage(Width * Height)).ok());  // rows from the top stay upright
     QCOMPARE(qGray(view.viewImage().pixel(0, 0)), 255);
-    QCOMPARE(qGray(view.viewImage().pixel(0, 1)), 0);
+    QCOMPARE(qGray(view.viewImage().pixel(0, Height - 1)), 0);
+    const Outcome shortOne = view.showImage(QByteArray(Width * Height - 1, char(128)));
+    QVERIFY(!shortOne.ok() && shortOne.error().contains(u"incomplete"_qs));
+    QCOMPARE(qGray(view.viewImage().pixel(0, 0)), 255);
 }
 
-void TestFingerImageView::nothingDrawnBeforeAnImage()
+void TestFingerImageView::stretchesOntoTheDisplay_data()
 {
-    FingerImageView view;
-    QVERIFY(view.prepare(Width, Height, 8));
-    view.setDisplaySize(QSize(50, 50));
-    const QImage target = drawn(view, QSize(50, 50));
-    QCOMPARE(target.pixelColor(25, 25), QColor(10, 20, 30));
+    addColumns<QSize>({"display"});
+    addRow("half size", QSize(160, 240));
+    addRow("other proportions", QSize(400, 100));
 }
 
-void TestFingerImageView::stretchesToTheDisplaySize_data()
-{
-    QTest::addColumn<QSize>("display");
-    QTest::newRow("same size") << QSize(Width, Height);
-    QTest::newRow("half size") << QSize(160, 240);
-    QTest::newRow("wide") << QSize(400, 100);
-    QTest::newRow("tall") << QSize(90, 600);
-}
-
-void TestFingerImageView::stretchesToTheDisplaySize()
+void TestFingerImageView::stretchesOntoTheDisplay()
 {
     QFETCH(QSize, display);
     FingerImageView view;
     QVERIFY(view.prepare(Width, Height, 8));
-    // Top-left quadrant white, the rest black.
-    QByteArray bytes(Width * Height, char(0));
-    for (int r = 0; r < Height / 2; ++r)
-        std::fill_n(bytes.data() + r * Width, Width / 2, char(255));
-    QVERIFY(view.showImage(bytes).ok());
+    QVERIFY(view.showImage(quadrantImage()).ok());
     view.setDisplaySize(display);
-
-    // Drawn onto a larger target: the image ends exactly at the display size.
+    // drawn onto a larger target: the image ends exactly at the display size
     const QImage target = drawn(view, display + QSize(10, 10));
     const int w = display.width();
     const int h = display.height();
-    QCOMPARE(qGray(target.pixel(0, 0)), 255);
     QCOMPARE(qGray(target.pixel(w / 2 - 2, h / 2 - 2)), 255);
     QCOMPARE(qGray(target.pixel(w / 2 + 1, h / 2 - 2)), 0);
     QCOMPARE(qGray(target.pixel(w / 2 - 2, h / 2 + 1)), 0);
     QCOMPARE(target.pixelColor(w - 1, h - 1), QColor(Qt::black));
-    QCOMPARE(target.pixelColor(w, h - 1), QColor(10, 20, 30));
-    QCOMPARE(target.pixelColor(w - 1, h), QColor(10, 20, 30));
+    QCOMPARE(target.pixelColor(w, h - 1), Backdrop);
+    QCOMPARE(target.pixelColor(w - 1, h), Backdrop);
 }
 
 QTEST_GUILESS_MAIN(TestFingerImageView)

@@ -1,46 +1,39 @@
 #include "core/layouts/ExportFieldList.h"
+#include "fixtures/TestRows.h"
 
 #include <QAbstractItemModelTester>
-#include <QTest>
+#include <QSignalSpy>
 
 namespace {
 
-LayoutRow field(const char* name, const char* width)
-{
-    return {QString::fromLatin1(name), QString::fromLatin1(width)};
-}
-
-// A list of three fields with their own alignment and pad: UID (0, "a"), Date (1, "b"),
-// Time (2, "c"), the lists one position longer than the rows, as a load leaves them.
+// Three fields with their own alignment and pad, the lists one position longer than the rows,
+// as a load leaves them: UID (0, "a"), Date (1, "b"), Time (2, "c").
 struct ThreeFields
 {
     LayoutGridModel grid;
+    QAbstractItemModelTester tester{&grid, QAbstractItemModelTester::FailureReportingMode::QtTest};
     ExportLayout layout;
     ExportFieldList list{grid, layout};
 
     ThreeFields()
     {
-        grid.setFields({field("UID", "12"), field("Date", "10"), field("Time", "8")});
+        grid.setFields({{u"UID"_qs, u"12"_qs}, {u"Date"_qs, u"10"_qs}, {u"Time"_qs, u"8"_qs}});
         layout.alignments = {0, 1, 2, 0};
-        layout.pads = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QString()};
+        layout.pads = {u"a"_qs, u"b"_qs, u"c"_qs, QString()};
     }
 
-    QStringList names() const
-    {
-        QStringList out;
-        for (const LayoutRow& r : grid.fieldRows())
-            out.append(r.field);
-        return out;
-    }
-    // alignment and pad of each field row, as "0a"
-    QStringList settings() const
+    // Each field row as name, width, alignment and pad: "UID12:0a Date10:1b Time8:2c".
+    QString fields() const
     {
         QStringList out;
         for (int r = 1; r <= grid.fieldCount(); ++r)
-            out.append(QString::number(layout.alignmentOf(r)) + layout.padOf(r));
-        return out;
+            out << grid.row(r).field + grid.row(r).width + u':' + QString::number(layout.alignmentOf(r)) +
+                       layout.padOf(r);
+        return out.join(u' ');
     }
 };
+
+const char* const Unchanged = "UID12:0a Date10:1b Time8:2c";
 
 } // namespace
 
@@ -49,143 +42,63 @@ class TestExportFieldList : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void fieldListHoldsTheSevenFields();
-    void addGivesRightAndZeroPad();
-    void addLengthensShortLists();
-    void removeKeepsListsInStep_data();
-    void removeKeepsListsInStep();
-    void moveKeepsListsInStep_data();
-    void moveKeepsListsInStep();
-    void headerRowIsNeverEdited();
+    void addStartsRightWithZeroPad();
+    void edits_data();
+    void edits();
     void inOnlyAndOutOnlyExcludeEachOther();
-    void modelStaysSound();
+    void gridHasItsHeaderRow();
 };
 
-void TestExportFieldList::fieldListHoldsTheSevenFields()
-{
-    const QList<LayoutRow>& fields = ExportFieldList::availableFields();
-    QCOMPARE(fields.size(), 7);
-    const QList<LayoutRow> expected = {field("UID", "12"),  field("Kestrum ID", "3"), field("Group", "3"),
-                                       field("Date", "10"), field("Time", "8"),       field("Event", "2"),
-                                       field("Space", "1")};
-    QCOMPARE(fields, expected);
-}
-
-void TestExportFieldList::addGivesRightAndZeroPad()
-{
-    LayoutGridModel grid;
-    ExportLayout layout;
-    layout.resizeLists(1);
-    ExportFieldList list(grid, layout);
-    QCOMPARE(list.add(field("UID", "12")), 1);
-    QCOMPARE(list.add(field("Date", "10")), 2);
-    QCOMPARE(grid.fieldRows(), (QList<LayoutRow>{field("UID", "12"), field("Date", "10")}));
-    QCOMPARE(layout.alignmentOf(1), qint16(1));
-    QCOMPARE(layout.padOf(1), QStringLiteral("0"));
-    QCOMPARE(layout.alignmentOf(2), qint16(1));
-    QCOMPARE(layout.padOf(2), QStringLiteral("0"));
-    QVERIFY(layout.alignments.size() >= 3);
-    QCOMPARE(layout.alignments.size(), layout.pads.size());
-}
-
-void TestExportFieldList::addLengthensShortLists()
+void TestExportFieldList::addStartsRightWithZeroPad()
 {
     // a layout fresh from program start has no lists at all
     LayoutGridModel grid;
     ExportLayout layout;
     ExportFieldList list(grid, layout);
-    list.add(field("Space", "1"));
-    QCOMPARE(layout.alignments.size(), 2);
-    QCOMPARE(layout.pads.size(), 2);
-    QCOMPARE(layout.pads[0], QStringLiteral("0"));
+    QCOMPARE(list.add({u"UID"_qs, u"12"_qs}) * 10 + list.add({u"Date"_qs, u"10"_qs}), 12);
+    QCOMPARE(grid.fieldRows(), (QList<LayoutRow>{{u"UID"_qs, u"12"_qs}, {u"Date"_qs, u"10"_qs}}));
+    QCOMPARE(layout.alignments, (QList<qint16>{1, 1, 0}));
+    QCOMPARE(layout.pads, (QStringList{u"0"_qs, u"0"_qs, QString()}));
 }
 
-void TestExportFieldList::removeKeepsListsInStep_data()
+void TestExportFieldList::edits_data()
 {
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QStringList>("settings");
-    QTest::addColumn<int>("selected");
-
-    QTest::newRow("first") << 1 << QStringList{QStringLiteral("Date"), QStringLiteral("Time")}
-                           << QStringList{QStringLiteral("1b"), QStringLiteral("2c")} << 2;
-    QTest::newRow("second of three") << 2 << QStringList{QStringLiteral("UID"), QStringLiteral("Time")}
-                                     << QStringList{QStringLiteral("0a"), QStringLiteral("2c")} << 2;
-    QTest::newRow("last") << 3 << QStringList{QStringLiteral("UID"), QStringLiteral("Date")}
-                          << QStringList{QStringLiteral("0a"), QStringLiteral("1b")} << 2;
+    addColumns<QString, int, QString, int>({"edit", "row", "fields", "selected"});
+    addRow("remove first", "remove", 1, "Date10:1b Time8:2c", 2);
+    addRow("remove middle", "remove", 2, "UID12:0a Time8:2c", 2);
+    addRow("remove last", "remove", 3, "UID12:0a Date10:1b", 2);
+    addRow("remove header", "remove", 0, Unchanged, 0);
+    addRow("remove past the end", "remove", 4, Unchanged, 4);
+    addRow("up second", "up", 2, "Date10:1b UID12:0a Time8:2c", 1);
+    addRow("up last", "up", 3, "UID12:0a Time8:2c Date10:1b", 2);
+    addRow("up first", "up", 1, Unchanged, 1);
+    addRow("down first", "down", 1, "Date10:1b UID12:0a Time8:2c", 2);
+    addRow("down last", "down", 3, Unchanged, 3);
+    addRow("down header", "down", 0, Unchanged, 0);
+    addRow("settings of the last", "set", 3, "UID12:0a Date10:1b Time15:0*", 3);
+    addRow("settings of the header", "set", 0, Unchanged, 0);
+    addRow("settings past the end", "set", 4, Unchanged, 4);
 }
 
-void TestExportFieldList::removeKeepsListsInStep()
+void TestExportFieldList::edits()
 {
+    QFETCH(QString, edit);
     QFETCH(int, row);
-    QFETCH(QStringList, names);
-    QFETCH(QStringList, settings);
-    QFETCH(int, selected);
-
     ThreeFields f;
-    QCOMPARE(f.list.remove(row), selected);
-    QCOMPARE(f.names(), names);
-    QCOMPARE(f.settings(), settings);
+    int selected = row;
+    if (edit == u"set") {
+        f.list.setWidth(row, u"15"_qs);
+        f.list.setAlignment(row, 0);
+        f.list.setPad(row, u"*"_qs);
+    } else {
+        selected = edit == u"remove" ? f.list.remove(row)
+                   : edit == u"up"   ? f.list.moveUp(row)
+                                     : f.list.moveDown(row);
+    }
+    QTEST(f.fields(), "fields");
+    QTEST(selected, "selected");
     QCOMPARE(f.layout.alignments.size(), 4); // the lists keep their length
-}
-
-void TestExportFieldList::moveKeepsListsInStep_data()
-{
-    QTest::addColumn<bool>("up");
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<QStringList>("settings");
-    QTest::addColumn<int>("selected");
-
-    const QStringList unchangedNames{QStringLiteral("UID"), QStringLiteral("Date"), QStringLiteral("Time")};
-    const QStringList unchangedSettings{QStringLiteral("0a"), QStringLiteral("1b"), QStringLiteral("2c")};
-    QTest::newRow("up on second")
-        << true << 2 << QStringList{QStringLiteral("Date"), QStringLiteral("UID"), QStringLiteral("Time")}
-        << QStringList{QStringLiteral("1b"), QStringLiteral("0a"), QStringLiteral("2c")} << 1;
-    QTest::newRow("up on last")
-        << true << 3 << QStringList{QStringLiteral("UID"), QStringLiteral("Time"), QStringLiteral("Date")}
-        << QStringList{QStringLiteral("0a"), QStringLiteral("2c"), QStringLiteral("1b")} << 2;
-    QTest::newRow("up on first") << true << 1 << unchangedNames << unchangedSettings << 1;
-    QTest::newRow("up on header") << true << 0 << unchangedNames << unchangedSettings << 0;
-    QTest::newRow("down on first")
-        << false << 1 << QStringList{QStringLiteral("Date"), QStringLiteral("UID"), QStringLiteral("Time")}
-        << QStringList{QStringLiteral("1b"), QStringLiteral("0a"), QStringLiteral("2c")} << 2;
-    QTest::newRow("down on last") << false << 3 << unchangedNames << unchangedSettings << 3;
-    QTest::newRow("down on header") << false << 0 << unchangedNames << unchangedSettings << 0;
-}
-
-void TestExportFieldList::moveKeepsListsInStep()
-{
-    QFETCH(bool, up);
-    QFETCH(int, row);
-    QFETCH(QStringList, names);
-    QFETCH(QStringList, settings);
-    QFETCH(int, selected);
-
-    ThreeFields f;
-    QCOMPARE(up ? f.list.moveUp(row) : f.list.moveDown(row), selected);
-    QCOMPARE(f.names(), names);
-    QCOMPARE(f.settings(), settings);
-}
-
-void TestExportFieldList::headerRowIsNeverEdited()
-{
-    ThreeFields f;
-    QCOMPARE(f.list.remove(0), 0);
-    f.list.setWidth(0, QStringLiteral("99"));
-    f.list.setAlignment(0, 2);
-    f.list.setPad(0, QStringLiteral("*"));
-    f.list.setWidth(4, QStringLiteral("99"));
-    f.list.setPad(4, QStringLiteral("*"));
-    QCOMPARE(f.grid.row(0).width, QStringLiteral("ความกว้าง"));
-    QCOMPARE(f.names().size(), 3);
-    QCOMPARE(f.settings(), (QStringList{QStringLiteral("0a"), QStringLiteral("1b"), QStringLiteral("2c")}));
-
-    f.list.setWidth(2, QStringLiteral("15"));
-    f.list.setAlignment(2, 0);
-    f.list.setPad(2, QStringLiteral("*"));
-    QCOMPARE(f.grid.row(2).width, QStringLiteral("15"));
-    QCOMPARE(f.settings(), (QStringList{QStringLiteral("0a"), QStringLiteral("0*"), QStringLiteral("2c")}));
+    QCOMPARE(f.grid.row(0).width, u"ความกว้าง"_qs);
 }
 
 void TestExportFieldList::inOnlyAndOutOnlyExcludeEachOther()
@@ -193,31 +106,40 @@ void TestExportFieldList::inOnlyAndOutOnlyExcludeEachOther()
     LayoutGridModel grid;
     ExportLayout layout;
     ExportFieldList list(grid, layout);
-    list.setOutOnly(true);
-    QCOMPARE(layout.outOnly, qint16(1));
-    list.setInOnly(true);
-    QCOMPARE(layout.inOnly, qint16(1));
-    QCOMPARE(layout.outOnly, qint16(0));
-    list.setOutOnly(false); // clearing the other box leaves this one
-    QCOMPARE(layout.inOnly, qint16(1));
-    list.setInOnly(false);
-    QCOMPARE(layout.inOnly, qint16(0));
-    QCOMPARE(layout.outOnly, qint16(0));
+    QStringList flags; // IN-only and OUT-only after each tick or untick
+    const auto set = [&](bool in, bool on) {
+        in ? list.setInOnly(on) : list.setOutOnly(on);
+        flags << QString::number(layout.inOnly) + QString::number(layout.outOnly);
+    };
+    set(false, true);
+    set(true, true);
+    set(false, false); // clearing the other box leaves this one
+    set(false, true);
+    set(false, false);
+    QCOMPARE(flags.join(u' '), u"01 10 10 01 00"_qs);
 }
 
-void TestExportFieldList::modelStaysSound()
+void TestExportFieldList::gridHasItsHeaderRow()
 {
     ThreeFields f;
-    QAbstractItemModelTester tester(&f.grid, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    f.list.add(field("Event", "2"));
-    f.list.moveUp(4);
-    f.list.moveDown(1);
-    f.list.remove(2);
-    f.list.remove(1);
-    f.list.remove(1);
-    f.list.remove(1);
-    QCOMPARE(f.grid.fieldCount(), 0);
-    QCOMPARE(f.list.remove(1), 1);
+    LayoutGridModel& grid = f.grid;
+    QCOMPARE(grid.rowCount() * 10 + grid.columnCount(), 42);
+    QCOMPARE(grid.data(grid.index(0, 0)).toString(), u"ฟิลด์ข้อมูล"_qs);
+    QCOMPARE(grid.data(grid.index(2, 0), Qt::EditRole).toString() + grid.data(grid.index(2, 1)).toString(),
+             u"Date10"_qs);
+    QVERIFY(!grid.data(grid.index(2, 1), Qt::ToolTipRole).isValid());
+    QCOMPARE(grid.row(4), LayoutRow{});
+    // the editor may write the header's width cell while the header row is selected
+    QSignalSpy changed(&grid, &QAbstractItemModel::dataChanged);
+    grid.setWidth(0, u"5"_qs);
+    grid.setWidth(4, u"5"_qs);
+    grid.swapFields(0, 1);
+    grid.swapFields(3, 4);
+    QCOMPARE(grid.row(0).width + QString::number(changed.size()), u"51"_qs);
+    QCOMPARE(f.fields(), QString::fromLatin1(Unchanged));
+    grid.clearFields();
+    grid.clearFields();
+    QCOMPARE(grid.rowCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestExportFieldList)

@@ -1,12 +1,11 @@
 #include "core/platform/AppPaths.h"
 #include "core/search/AttendanceSearch.h"
 #include "core/storage/Connections.h"
+#include "fixtures/TestRows.h"
 
-#include <QSqlQuery>
 #include <QTemporaryDir>
-#include <QTest>
 
-// Rows are written "person|date|time|code"; an empty field stands for a null value.
+// Punches are written "person|date|time|code" (terminal 1, group 0); an empty field is null.
 class TestAttendanceSearch : public QObject
 {
     Q_OBJECT
@@ -16,37 +15,25 @@ private Q_SLOTS:
     void cleanup();
     void pairing_data();
     void pairing();
-    void copyKeepsCodes();
-    void copyProgressWrapsAt100();
-    void emptySourceEmptiesWorkTable();
-    void incompleteRowsAreCounted();
-    void noRowLimit();
-    void failureKeepsPreviousResult();
-    void badQueryFails();
+    void copyKeepsEveryValueAndClimbsTheBar();
+    void incompleteRowsAreLeftOut();
+    void queryValuesAndColumns();
+    void failureKeepsThePreviousResult();
 
 private:
-    void addPunches(const QStringList& rows);
-    QStringList workRows();
-    Expected<SearchResult> search(SearchMode mode);
+    void addPunches(const QStringList& rows, const QString& group = u"0"_qs);
+    QStringList workRows(const QString& columns = u"HID,wDate,wTime,Status"_qs);
+    Expected<SearchResult> search(SearchMode mode, const SourceQuery& query = {});
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QSqlDatabase m_db;
     RunProgress m_progress;
 };
 
-template <typename... Texts> QStringList L(Texts... texts)
-{
-    return {QString::fromUtf8(texts)...};
-}
-
-const SourceQuery PairingQuery{QStringLiteral("select * from tblExport order by HID ASC,wdate ASC,wtime ASC"),
-                               {}};
-
 void TestAttendanceSearch::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    const Outcome opened = openLocalDatabase(AppPaths(m_dir->path()));
-    QVERIFY2(opened.ok(), qPrintable(opened.error()));
+    QVERIFY(openLocalDatabase(AppPaths(m_dir->path())).ok());
     m_db = Connections::get(Connections::LocalConnection);
     m_progress = RunProgress();
 }
@@ -57,192 +44,165 @@ void TestAttendanceSearch::cleanup()
     Connections::close(Connections::LocalConnection);
 }
 
-void TestAttendanceSearch::addPunches(const QStringList& rows)
+void TestAttendanceSearch::addPunches(const QStringList& rows, const QString& group)
 {
-    QVERIFY(m_db.transaction());
-    PreparedStatement insert(m_db, QStringLiteral("insert into tblexport(HID,FID,GID,wDate,wTime,Status) "
-                                                  "values(?,?,?,?,?,?)"));
+    PreparedStatement insert(m_db,
+                             u"insert into tblexport(HID,FID,GID,wDate,wTime,Status) values(?,?,?,?,?,?)"_qs);
+    const auto value = [](const QString& s) {
+        return s.isEmpty() ? QVariant() : QVariant(s);
+    };
     for (const QString& row : rows) {
         const QStringList f = row.split(u'|');
-        const auto value = [](const QString& s) {
-            return s.isEmpty() ? QVariant() : QVariant(s);
-        };
-        QVERIFY2(insert.exec({value(f[0]), u"1"_qs, u"0"_qs, value(f[1]), f[2], value(f[3])}),
+        QVERIFY2(insert.exec({value(f[0]), u"1"_qs, value(group), value(f[1]), f[2], value(f[3])}),
                  qPrintable(insert.error()));
     }
-    QVERIFY(m_db.commit());
 }
 
-// The work table in the order the search wrote it: "person|date|time|status".
-QStringList TestAttendanceSearch::workRows()
+// The work table in the order the search wrote it, each row its columns joined by '|'; null as "-".
+QStringList TestAttendanceSearch::workRows(const QString& columns)
 {
     QStringList rows;
-    auto q = executeStatement(m_db,
-                              QStringLiteral("select HID,wDate,wTime,Status from tblExport1 order by rowid"));
-    while (q.ok() && q->next())
-        rows << QStringLiteral("%1|%2|%3|%4")
-                    .arg(q->value(0).toString(), q->value(1).toString(), q->value(2).toString(),
-                         q->value(3).toString());
+    Expected<QSqlQuery> q =
+        executeStatement(m_db, u"select %1 from tblExport1 order by rowid"_qs.arg(columns));
+    while (q.ok() && q->next()) {
+        QStringList values;
+        for (qsizetype i = 0; i <= columns.count(u','); ++i)
+            values << (q->isNull(int(i)) ? u"-"_qs : q->value(int(i)).toString());
+        rows << values.join(u'|');
+    }
     return rows;
 }
 
-Expected<SearchResult> TestAttendanceSearch::search(SearchMode mode)
+Expected<SearchResult> TestAttendanceSearch::search(SearchMode mode, const SourceQuery& query)
 {
-    return searchPunches(mode == SearchMode::Pairing
-                             ? PairingQuery
-                             : SourceQuery{QStringLiteral("select * from tblExport order by HID"), {}},
-                         mode, m_progress);
+    const SourceQuery byPerson{u"select * from tblExport order by HID ASC,wdate ASC,wtime ASC"_qs, {}};
+    return searchPunches(query.statement.isEmpty() ? byPerson : query, mode, m_progress);
 }
 
 void TestAttendanceSearch::pairing_data()
 {
-    QTest::addColumn<QStringList>("source");
-    // Status written per source row, in order; "-" where the row writes nothing.
-    QTest::addColumn<QStringList>("statuses");
-
-    QTest::newRow("worked example") << L("7|2008/01/05|08:00:00|0", "7|2008/01/05|12:00:00|0",
-                                         "7|2008/01/05|13:00:00|0", "7|2008/01/05|17:30:00|0",
-                                         "7|2008/01/06|08:05:00|2", "7|2008/01/06|17:00:00|0",
-                                         "9|2008/01/05|09:00:00|1", "9|2008/01/05|18:00:00|0")
-                                    << L("1", "2", "1", "2", "2", "1", "1", "2");
-    QTest::newRow("one punch without direction") << L("5|2024/01/09|08:00:00|0") << L("1");
-    QTest::newRow("one punch IN") << L("5|2024/01/09|08:00:00|1") << L("1");
-    QTest::newRow("one punch OUT") << L("5|2024/01/09|17:00:00|2") << L("2");
-    QTest::newRow("explicit IN then two without")
-        << L("5|2024/01/09|08:00:00|1", "5|2024/01/09|12:00:00|0", "5|2024/01/09|13:00:00|0")
-        << L("1", "2", "1");
-    QTest::newRow("explicit OUT then one without")
-        << L("5|2024/01/09|08:00:00|2", "5|2024/01/09|12:00:00|0") << L("2", "1");
-    QTest::newRow("explicit code inside a day keeps the alternation")
-        << L("5|2024/01/09|08:00:00|0", "5|2024/01/09|12:00:00|2", "5|2024/01/09|13:00:00|0",
-             "5|2024/01/09|14:00:00|1", "5|2024/01/09|15:00:00|0")
-        << L("1", "2", "2", "1", "1");
-    QTest::newRow("first punch code 3 writes nothing, later code 3 kept")
-        << L("5|2024/01/09|08:00:00|3", "5|2024/01/09|09:00:00|0", "5|2024/01/09|10:00:00|3")
-        << L("-", "-", "3");
-    QTest::newRow("code 3 after a direction")
-        << L("5|2024/01/09|08:00:00|0", "5|2024/01/09|09:00:00|3", "5|2024/01/09|10:00:00|0")
-        << L("1", "3", "2");
-    QTest::newRow("same day of month in another month is another day")
-        << L("7|2008/01/05|08:00:00|0", "7|2008/02/05|08:00:00|0") << L("1", "1");
-    QTest::newRow("next person starts afresh on the same date")
-        << L("1|2024/01/09|08:00:00|2", "2|2024/01/09|08:00:00|0", "2|2024/01/09|09:00:00|0")
-        << L("2", "1", "2");
+    addColumns<QStringList, QString>({"source", "statuses"}); // written per source row; "-" where nothing is
+    const auto day = [](const char* person, const char* date, std::initializer_list<const char*> timeCodes) {
+        QStringList rows;
+        for (const char* timeCode : timeCodes)
+            rows << u"%1|%2|%3"_qs.arg(QLatin1String(person), QLatin1String(date), QLatin1String(timeCode));
+        return rows;
+    };
+    addRow("worked example",
+           day("7", "2008/01/05", {"08:00:00|0", "12:00:00|0", "13:00:00|0", "17:30:00|0"}) +
+               day("7", "2008/01/06", {"08:05:00|2", "17:00:00|0"}) +
+               day("9", "2008/01/05", {"09:00:00|1", "18:00:00|0"}),
+           "1 2 1 2 2 1 1 2");
+    addRow("one punch without direction", day("5", "2024/01/09", {"08:00:00|0"}), "1");
+    addRow("explicit IN, then two without",
+           day("5", "2024/01/09", {"08:00:00|1", "12:00:00|0", "13:00:00|0"}), "1 2 1");
+    addRow("explicit codes keep the alternation",
+           day("5", "2024/01/09", {"08:00:00|0", "12:00:00|2", "13:00:00|0", "14:00:00|1", "15:00:00|0"}),
+           "1 2 2 1 1");
+    addRow("first code 3 writes nothing, a later 3 is kept",
+           day("5", "2024/01/09", {"08:00:00|3", "09:00:00|0", "10:00:00|3"}), "- - 3");
+    addRow("same day of another month is another day",
+           day("7", "2008/01/05", {"08:00:00|0"}) + day("7", "2008/02/05", {"08:00:00|0"}), "1 1");
+    addRow("next person starts afresh on the same date",
+           day("1", "2024/01/09", {"08:00:00|2"}) + day("2", "2024/01/09", {"08:00:00|0", "09:00:00|0"}),
+           "2 1 2");
 }
 
 void TestAttendanceSearch::pairing()
 {
     QFETCH(QStringList, source);
-    QFETCH(QStringList, statuses);
+    QFETCH(QString, statuses);
     addPunches(source);
     const Expected<SearchResult> result = search(SearchMode::Pairing);
     QVERIFY2(result.ok(), qPrintable(result.error()));
     QStringList expected;
+    const QStringList status = statuses.split(u' ');
     for (qsizetype i = 0; i < source.size(); ++i) {
-        if (statuses[i] != u"-")
-            expected << source[i].section(u'|', 0, 2) + u'|' + statuses[i];
+        if (status[i] != u"-")
+            expected << source[i].section(u'|', 0, 2) + u'|' + status[i];
     }
     QCOMPARE(workRows(), expected);
     QCOMPARE(result->written, expected.size());
-    QCOMPARE(result->incomplete, 0);
 }
 
-void TestAttendanceSearch::copyKeepsCodes()
-{
-    addPunches(L("7|2008/01/05|08:00:00|3", "7|2008/01/05|09:00:00|0", "8|2008/01/05|10:00:00|2"));
-    const Expected<SearchResult> result = search(SearchMode::Copy);
-    QVERIFY2(result.ok(), qPrintable(result.error()));
-    QCOMPARE(workRows(),
-             (L("7|2008/01/05|08:00:00|3", "7|2008/01/05|09:00:00|0", "8|2008/01/05|10:00:00|2")));
-    auto q = executeStatement(m_db, QStringLiteral("select FID, GID from tblExport1"));
-    QVERIFY(q.ok() && q->next());
-    QCOMPARE(q->value(0).toString(), u"1"_qs);
-    QCOMPARE(q->value(1).toString(), u"0"_qs);
-}
-
-void TestAttendanceSearch::copyProgressWrapsAt100()
+void TestAttendanceSearch::copyKeepsEveryValueAndClimbsTheBar()
 {
     QStringList rows;
     for (int i = 0; i < 250; ++i)
-        rows << QStringLiteral("%1|2024/01/09|08:00:00|0").arg(1000 + i);
-    addPunches(rows);
-    QList<int> values;
+        rows << u"%1|2024/01/09|08:00:00|%2"_qs.arg(1000 + i).arg(i % 4);
+    addPunches(rows, u"3"_qs);
+    addPunches({u"1250|2024/01/09|09:00:00|1"_qs}, {}); // a null group is written as null
+    QList<int> bar;
     int yields = 0;
-    m_progress.setListener([&values](int v) { values << v; });
+    m_progress.setListener([&bar](int v) { bar << v; });
     m_progress.setYielder([&yields] { ++yields; });
-    QVERIFY(search(SearchMode::Copy).ok());
-    QCOMPARE(values.size(), 250);
-    QCOMPARE(values[0], 1);
-    QCOMPARE(values[99], 100);
-    QCOMPARE(values[100], 1);
-    QCOMPARE(values[199], 100);
-    QCOMPARE(values.last(), 50);
+    const Expected<SearchResult> result = search(SearchMode::Copy);
+    QVERIFY2(result.ok(), qPrintable(result.error()));
+    QCOMPARE(result->written, 251);
+    const QStringList work = workRows(u"HID,FID,GID,wDate,wTime,Status"_qs);
+    QCOMPARE(work.size(), 251);
+    QCOMPARE(work[3], u"1003|1|3|2024/01/09|08:00:00|3"_qs);
+    QCOMPARE(work[250], u"1250|1|-|2024/01/09|09:00:00|1"_qs);
+    QCOMPARE(QList<int>({bar[0], bar[99], bar[100], bar[199], bar[250]}), QList<int>({1, 100, 1, 100, 51}));
     QVERIFY(yields >= 1);
 }
 
-void TestAttendanceSearch::emptySourceEmptiesWorkTable()
+void TestAttendanceSearch::incompleteRowsAreLeftOut()
 {
-    addPunches(L("7|2008/01/05|08:00:00|0"));
-    QVERIFY(search(SearchMode::Pairing).ok());
-    QCOMPARE(workRows().size(), 1);
-    QVERIFY(executeStatement(m_db, QStringLiteral("delete from tblexport")).ok());
-    const Expected<SearchResult> result = search(SearchMode::Pairing);
-    QVERIFY(result.ok());
-    QCOMPARE(result->written, 0);
-    QCOMPARE(workRows(), QStringList());
-}
-
-void TestAttendanceSearch::incompleteRowsAreCounted()
-{
-    // Null person, null date, null direction: none can be placed in a day.
-    addPunches(L("7|2008/01/05|08:00:00|0", "|2008/01/05|09:00:00|0", "7||10:00:00|0",
-                 "7|2008/01/05|11:00:00|", "7|2008/01/05|12:00:00|0"));
-    for (const SearchMode mode : {SearchMode::Pairing, SearchMode::Copy}) {
+    // null person, null date, null direction: none can be placed in a day
+    addPunches({u"7|2008/01/05|08:00:00|0"_qs, u"|2008/01/05|09:00:00|0"_qs, u"7||10:00:00|0"_qs,
+                u"7|2008/01/05|11:00:00|"_qs, u"7|2008/01/05|12:00:00|0"_qs});
+    for (const SearchMode mode : {SearchMode::Copy, SearchMode::Pairing}) {
         const Expected<SearchResult> result = search(mode);
         QVERIFY2(result.ok(), qPrintable(result.error()));
-        QCOMPARE(result->incomplete, 3);
-        QCOMPARE(result->written, 2);
+        QCOMPARE(result->incomplete * 10 + result->written, 32);
     }
-    QCOMPARE(workRows(), (L("7|2008/01/05|08:00:00|0", "7|2008/01/05|12:00:00|0")));
-    QVERIFY(search(SearchMode::Pairing).ok());
-    QCOMPARE(workRows(), (L("7|2008/01/05|08:00:00|1", "7|2008/01/05|12:00:00|2")));
+    QCOMPARE(workRows(), (QStringList{u"7|2008/01/05|08:00:00|1"_qs, u"7|2008/01/05|12:00:00|2"_qs}));
 }
 
-void TestAttendanceSearch::noRowLimit()
+void TestAttendanceSearch::queryValuesAndColumns()
 {
-    QStringList rows;
-    for (int i = 0; i < 40000; ++i)
-        rows << QStringLiteral("%1|2024/01/%2|08:00:00|0").arg(i / 20).arg(1 + i % 20, 2, 10, QChar(u'0'));
-    addPunches(rows);
-    const Expected<SearchResult> result = search(SearchMode::Pairing);
-    QVERIFY2(result.ok(), qPrintable(result.error()));
-    QCOMPARE(result->written, 40000);
+    addPunches({u"7|2008/01/05|08:00:00|0"_qs, u"8|2008/01/05|09:00:00|2"_qs});
+    addPunches({u"7|2008/01/06|08:00:00|1"_qs}, {});
+    // values are bound, a null one as null; columns are found by name in any order and case
+    const Expected<SearchResult> found =
+        search(SearchMode::Copy,
+               {u"select status, WTIME, wdate, gid, fid, hid from tblexport where HID = ? and GID is ?"_qs,
+                {u"7"_qs, QVariant()}});
+    QVERIFY2(found.ok(), qPrintable(found.error()));
+    QCOMPARE(workRows(u"HID,FID,GID,wDate,wTime,Status"_qs), QStringList{u"7|1|-|2008/01/06|08:00:00|1"_qs});
+
+    const Expected<SearchResult> values =
+        search(SearchMode::Copy, {u"select * from tblexport where HID = ?"_qs, {}});
+    QVERIFY2(values.error().startsWith(u"The query takes 1 values, 0 were given."_qs),
+             qPrintable(values.error()));
+    const Expected<SearchResult> column =
+        search(SearchMode::Copy, {u"select HID, FID, GID, wDate, Status from tblexport"_qs, {}});
+    QVERIFY2(column.error().startsWith(u"The punch query has no column wTime."_qs),
+             qPrintable(column.error()));
+    const Expected<SearchResult> table = search(SearchMode::Copy, {u"select * from tblMissing"_qs, {}});
+    QVERIFY2(table.error().contains(u"tblMissing"_qs), qPrintable(table.error()));
+    // a failed search leaves the work table as the last good one left it
+    QCOMPARE(workRows().size(), 1);
 }
 
-void TestAttendanceSearch::failureKeepsPreviousResult()
+void TestAttendanceSearch::failureKeepsThePreviousResult()
 {
-    addPunches(L("7|2008/01/05|08:00:00|0", "8|2008/01/05|08:00:00|0"));
+    addPunches({u"7|2008/01/05|08:00:00|0"_qs, u"8|2008/01/05|08:00:00|0"_qs});
     QVERIFY(search(SearchMode::Pairing).ok());
     const QStringList before = workRows();
-    QCOMPARE(before.size(), 2);
-    // The second insert of the next search fails, as a full disk would make it.
-    QVERIFY(
-        executeStatement(m_db, QStringLiteral("create trigger failing before insert on tblExport1 when "
-                                              "new.HID = '9' begin select raise(abort, 'disk is full'); end"))
-            .ok());
-    addPunches(L("9|2008/01/06|08:00:00|0"));
+    // the second insert of the next search fails, as a full disk would make it
+    QVERIFY(executeStatement(m_db, u"create trigger failing before insert on tblExport1 when new.HID = '9' "
+                                   "begin select raise(abort, 'disk is full'); end"_qs)
+                .ok());
+    addPunches({u"9|2008/01/06|08:00:00|0"_qs});
     const Expected<SearchResult> result = search(SearchMode::Pairing);
-    QVERIFY(!result.ok());
-    QVERIFY2(result.error().contains(u"disk is full"_qs), qPrintable(result.error()));
+    QVERIFY2(!result.ok() && result.error().contains(u"disk is full"_qs), qPrintable(result.error()));
     QCOMPARE(workRows(), before);
-}
-
-void TestAttendanceSearch::badQueryFails()
-{
-    const Expected<SearchResult> result = searchPunches(
-        SourceQuery{QStringLiteral("select * from tblMissing"), {}}, SearchMode::Copy, m_progress);
-    QVERIFY(!result.ok());
-    QVERIFY2(result.error().contains(u"tblMissing"_qs), qPrintable(result.error()));
+    // and a source without rows empties it
+    QVERIFY(executeStatement(m_db, u"delete from tblexport"_qs).ok());
+    QCOMPARE(search(SearchMode::Pairing)->written, 0);
+    QCOMPARE(workRows(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestAttendanceSearch)

@@ -1,8 +1,8 @@
 #include "core/platform/AppPaths.h"
 #include "core/storage/Connections.h"
+#include "fixtures/TestFiles.h"
 
 #include <QFile>
-#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,111 +12,64 @@ class TestLocalDatabase : public QObject
 
 private Q_SLOTS:
     void cleanup() { Connections::close(Connections::LocalConnection); }
-    void createsMissingDatabase();
-    void namesMatchWithoutCase();
-    void valuesAreBound();
-    void keepsExistingRows();
-    void unwritableFolderIsReported();
-    void notADatabaseIsReported();
-    void statementOnClosedConnectionFails();
+    void createdOnceAndKept();
+    void failuresNameWhatFailed();
 };
 
-void TestLocalDatabase::createsMissingDatabase()
+void TestLocalDatabase::createdOnceAndKept()
 {
     QTemporaryDir dir;
     const AppPaths paths(dir.path());
-    QVERIFY(!QFile::exists(paths.localDatabase()));
     const Outcome opened = openLocalDatabase(paths);
     QVERIFY2(opened.ok(), qPrintable(opened.error()));
-    QVERIFY(QFile::exists(paths.localDatabase()));
-    const QSqlDatabase db = Connections::get(Connections::LocalConnection);
-    for (const QString& table : {QStringLiteral("tblexport"), QStringLiteral("tblExport1")}) {
-        auto q =
-            executeStatement(db, QStringLiteral("select HID,FID,GID,wDate,wTime,Status from %1").arg(table));
-        QVERIFY2(q.ok(), qPrintable(q.error()));
+    QSqlDatabase db = Connections::get(Connections::LocalConnection);
+    // names match without regard to case, and values are bound, never spliced into the text
+    const QString hostile = u"1'); drop table tblexport; --"_qs;
+    for (const char* table : {"tblExport", "TBLEXPORT1"}) {
+        QVERIFY(executeStatement(db,
+                                 u"Insert into %1(HID,FID,GID,wDate,wTime,Status) values(?,?,?,?,?,?)"_qs.arg(
+                                     QLatin1String(table)),
+                                 {hostile, u"1"_qs, u"0"_qs, u"2010/05/07"_qs, u"08:03:09"_qs, u"0"_qs})
+                    .ok());
+    }
+    // opening again replaces the connection object and keeps the rows
+    QVERIFY(openLocalDatabase(paths).ok());
+    db = Connections::get(Connections::LocalConnection);
+    for (const char* table : {"tblexport", "tblExport1"}) {
+        Expected<QSqlQuery> q = executeStatement(
+            db, u"select hid, WDATE, wtime from %1 where HID = ?"_qs.arg(QLatin1String(table)), {hostile});
+        QVERIFY2(q.ok() && q->next(), table);
+        QCOMPARE(q->value(1).toString() + q->value(2).toString(), u"2010/05/0708:03:09"_qs);
         QVERIFY(!q->next());
     }
-    auto group = executeStatement(db, QStringLiteral("Select HID from tblexport Group by HID"));
-    QVERIFY(group.ok());
+    Connections::close(Connections::LocalConnection);
+    QVERIFY(!Connections::get(Connections::LocalConnection).isValid());
 }
 
-void TestLocalDatabase::namesMatchWithoutCase()
+void TestLocalDatabase::failuresNameWhatFailed()
 {
-    QTemporaryDir dir;
-    QVERIFY(openLocalDatabase(AppPaths(dir.path())).ok());
-    const QSqlDatabase db = Connections::get(Connections::LocalConnection);
-    QVERIFY(executeStatement(db,
-                             QStringLiteral("Insert into tblExport(HID,FID,GID,wDate,wTime,Status) "
-                                            "values(?,?,?,?,?,?)"),
-                             {u"7"_qs, u"1"_qs, u"0"_qs, u"2010/05/07"_qs, u"08:03:09"_qs, u"0"_qs})
-                .ok());
-    auto q = executeStatement(db, QStringLiteral("select wdate, WTIME from TBLEXPORT"));
-    QVERIFY(q.ok());
-    QVERIFY(q->next());
-    QCOMPARE(q->value(0).toString(), QStringLiteral("2010/05/07"));
-    QCOMPARE(q->value(1).toString(), QStringLiteral("08:03:09"));
-}
+    const Outcome noFolder = openLocalDatabase(AppPaths(u"/nonexistent-tq-dir/sub"_qs));
+    QVERIFY2(noFolder.error().startsWith(
+                 u"Cannot create the local database /nonexistent-tq-dir/sub/dataexport.db: "
+                 "the folder /nonexistent-tq-dir/sub is missing or not writable."_qs),
+             qPrintable(noFolder.error()));
 
-void TestLocalDatabase::valuesAreBound()
-{
-    QTemporaryDir dir;
-    QVERIFY(openLocalDatabase(AppPaths(dir.path())).ok());
-    const QSqlDatabase db = Connections::get(Connections::LocalConnection);
-    const QString hostile = QStringLiteral("1'); drop table tblexport; --");
-    QVERIFY(executeStatement(db,
-                             QStringLiteral("insert into tblExport1(HID,FID,GID,wDate,wTime,Status) "
-                                            "values(?,?,?,?,?,?)"),
-                             {hostile, u"1"_qs, u"0"_qs, u"2010/05/07"_qs, u"08:03:09"_qs, u"1"_qs})
-                .ok());
-    auto q = executeStatement(db, QStringLiteral("select HID from tblExport1 where HID = ?"), {hostile});
-    QVERIFY(q.ok() && q->next());
-    QCOMPARE(q->value(0).toString(), hostile);
-    QVERIFY(executeStatement(db, QStringLiteral("select count(*) from tblexport")).ok());
-}
-
-void TestLocalDatabase::keepsExistingRows()
-{
     QTemporaryDir dir;
     const AppPaths paths(dir.path());
+    QVERIFY(TestFiles::write(paths.localDatabase(), QByteArray(4096, 'x')));
+    const Outcome notADatabase = openLocalDatabase(paths);
+    QVERIFY(!notADatabase.ok() && notADatabase.error().contains(paths.localDatabase()));
+
+    const Expected<QSqlQuery> closed = executeStatement(QSqlDatabase(), u"select 1"_qs);
+    QCOMPARE(closed.error(), u"The database connection is not open.\nStatement: select 1"_qs);
+
+    QVERIFY(QFile::remove(paths.localDatabase()));
     QVERIFY(openLocalDatabase(paths).ok());
-    QVERIFY(executeStatement(Connections::get(Connections::LocalConnection),
-                             QStringLiteral("insert into tblExport1(HID) values(?)"), {u"42"_qs})
-                .ok());
-    // opening again replaces the connection object and keeps the work table's rows
-    QVERIFY(openLocalDatabase(paths).ok());
-    auto q = executeStatement(Connections::get(Connections::LocalConnection),
-                              QStringLiteral("select HID from tblExport1"));
-    QVERIFY(q.ok() && q->next());
-    QCOMPARE(q->value(0).toString(), QStringLiteral("42"));
-}
-
-void TestLocalDatabase::unwritableFolderIsReported()
-{
-    const AppPaths paths(QStringLiteral("/nonexistent-tq-dir/sub"));
-    const Outcome opened = openLocalDatabase(paths);
-    QVERIFY(!opened.ok());
-    QVERIFY2(opened.error().contains(QStringLiteral("/nonexistent-tq-dir/sub/dataexport.db")),
-             qPrintable(opened.error()));
-}
-
-void TestLocalDatabase::notADatabaseIsReported()
-{
-    QTemporaryDir dir;
-    const AppPaths paths(dir.path());
-    QFile f(paths.localDatabase());
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'x'));
-    f.close();
-    const Outcome opened = openLocalDatabase(paths);
-    QVERIFY(!opened.ok());
-    QVERIFY(opened.error().contains(paths.localDatabase()));
-}
-
-void TestLocalDatabase::statementOnClosedConnectionFails()
-{
-    auto q = executeStatement(Connections::get(Connections::LocalConnection), QStringLiteral("select 1"));
-    QVERIFY(!q.ok());
-    QVERIFY(q.error().contains(QStringLiteral("not open")));
+    const Expected<QSqlQuery> bad =
+        executeStatement(Connections::get(Connections::LocalConnection), u"select * from tblMissing"_qs);
+    QVERIFY2(bad.error().contains(u"tblMissing"_qs) &&
+                 bad.error().endsWith(u"\nStatement: select * from tblMissing"_qs),
+             qPrintable(bad.error()));
 }
 
 QTEST_GUILESS_MAIN(TestLocalDatabase)
