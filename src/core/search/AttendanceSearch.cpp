@@ -129,8 +129,8 @@ Expected<SearchResult> searchPunches(const SourceQuery& query, SearchMode mode, 
 }
 
 Expected<SearchResult> searchAccessControlPunches(const SourceQuery& query, SearchMode mode,
-                                                  RunProgress& progress)
+                                                  RunProgress& progress, const WorkRowSink& sink)
 {
     AccessControlPunchSource source(Connections::get(Connections::AccessControlConnection), query);
-    return AttendanceSearch(Connections::get(Connections::LocalConnection), progress).run(source, mode);
+    return AttendanceSearch(Connections::get(Connections::LocalConnection), progress).run(source, mode, sink);
 }
