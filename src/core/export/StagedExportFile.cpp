@@ -38,7 +38,7 @@ Outcome StagedExportFile::begin()
 
 void StagedExportFile::writeLine(const QString& line)
 {
-    m_buffer += Cp874::encode(line);
+    Cp874::append(m_buffer, line);
     m_buffer += "\r\n";
     if (m_buffer.size() >= FlushSize)
         m_writeFailed |= !flush().ok();
@@ -56,7 +56,7 @@ Outcome StagedExportFile::flush()
     if (m_buffer.isEmpty())
         return Outcome::success();
     const qint64 written = m_staging.write(m_buffer);
-    m_buffer.clear();
+    m_buffer.resize(0); // keeps its room for the next lines
     if (written < 0)
         return Outcome::failure(m_staging.errorString());
     return Outcome::success();

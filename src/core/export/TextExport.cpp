@@ -50,7 +50,7 @@ public:
         if (group == m_groupOf.constEnd())
             return;
         QByteArray& lines = m_groups[*group];
-        lines += Cp874::encode(m_lineFor(punch));
+        Cp874::append(lines, m_lineFor(punch));
         lines += "\r\n";
         ++m_lines;
     }

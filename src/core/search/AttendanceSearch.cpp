@@ -16,10 +16,12 @@ public:
     // The status to write for this row, or a null text when the row writes nothing.
     QString statusFor(const SourceRow& row)
     {
-        const bool sameDay = m_started && row.person == m_lastPerson && row.date == m_lastDay;
+        const bool sameDay = m_started && row.punch.hid == m_lastPerson && row.punch.wDate == m_lastDay;
         m_started = true;
-        m_lastPerson = row.person;
-        m_lastDay = row.date;
+        if (!sameDay) {
+            m_lastPerson = row.punch.hid;
+            m_lastDay = row.punch.wDate;
+        }
         return sameDay ? withinDay(row.code) : firstPunch(row.code);
     }
 
@@ -82,7 +84,6 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
     SearchResult result;
     Pairing pairing;
     SourceRow row;
-    PunchRecord work;
     for (;;) {
         m_progress.yield();
         Expected<bool> more = source.next(row);
@@ -94,27 +95,23 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
             ++result.incomplete;
             continue;
         }
-        QString status;
+        PunchRecord& work = row.punch;
         if (mode == SearchMode::Copy) {
-            status = row.code;
+            work.status = row.code;
             m_progress.advance();
         } else {
-            status = pairing.statusFor(row);
-            if (status.isNull())
+            work.status = pairing.statusFor(row);
+            if (work.status.isNull())
                 continue;
         }
-        work.hid = row.person;
-        work.fid = row.terminal;
-        work.gid = row.group;
-        work.wDate = row.date;
-        work.wTime = row.time;
-        work.status = status;
         if (const Outcome inserted = writer.insert(work); !inserted)
             return failed(inserted.error());
         ++result.written;
         if (sink)
             sink(work);
     }
+    if (const Outcome finished = writer.finish(); !finished)
+        return failed(finished.error());
     if (!m_local.commit())
         return failed(QStringLiteral("Cannot commit the work table: ") + m_local.lastError().text());
     return result;

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void pairing();
     void copyKeepsCodes();
     void copyProgressWrapsAt100();
+    void textsPassUnchanged();
     void emptySourceEmptiesWorkTable();
     void incompleteRowsAreCounted();
     void noRowLimit();
@@ -178,6 +179,28 @@ void TestAttendanceSearch::copyProgressWrapsAt100()
     QCOMPARE(values[199], 100);
     QCOMPARE(values.last(), 50);
     QVERIFY(yields >= 1);
+}
+
+void TestAttendanceSearch::textsPassUnchanged()
+{
+    // More rows than go into one statement: a Thai person, an empty group and a missing terminal
+    // reach the work table as they are.
+    QVERIFY(m_db.transaction());
+    PreparedStatement insert(m_db, QStringLiteral("insert into tblexport(HID,FID,GID,wDate,wTime,Status) "
+                                                  "values(?,?,?,?,?,?)"));
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(insert.exec({u"ก๗"_qs, QVariant(), u""_qs, u"2024/01/09"_qs,
+                             QStringLiteral("08:%1:00").arg(i, 2, 10, QChar(u'0')), u"0"_qs}));
+    QVERIFY(m_db.commit());
+    QVERIFY(search(SearchMode::Copy).ok());
+    auto q =
+        executeStatement(m_db,
+                         QStringLiteral("select count(*), sum(HID = ?), sum(FID is null), sum(GID = ''), "
+                                        "count(distinct wTime) from tblExport1"),
+                         {u"ก๗"_qs});
+    QVERIFY(q.ok() && q->next());
+    for (int column = 0; column < 5; ++column)
+        QCOMPARE(q->value(column).toInt(), 60);
 }
 
 void TestAttendanceSearch::emptySourceEmptiesWorkTable()
