@@ -6,7 +6,6 @@
 #include "core/export/TextExport.h"
 #include "core/export/TimeAttendanceExport.h"
 #include "core/layouts/LayoutFile.h"
-#include "core/layouts/LineBuilder.h"
 #include "core/storage/Connections.h"
 #include "core/storage/TimeAttendanceConnection.h"
 
@@ -137,13 +136,17 @@ int cliExport(CliContext& ctx, const QStringList& args)
     const LayoutLoadResult loaded = loadExportLayout(path, layout, grid);
     for (const QString& warning : loaded.warnings)
         ctx.err << warning << '\n';
+    const Expected<ExportLineBuilder> lineFor = layoutLineBuilder(
+        layout, grid.fieldRows(), filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
+    if (!lineFor) {
+        ctx.err << lineFor.error() << '\n';
+        return CliExit::Failure;
+    }
 
     if (const Outcome opened = openLocalDatabase(ctx.paths); !opened) {
         ctx.err << opened.error() << '\n';
         return CliExit::Failure;
     }
-    const LineBuilder builder(layout, grid.fieldRows(), layout.delimiter,
-                              filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
     if (qor && !prepareAccessControlSource(ctx, source)) {
         Connections::close(Connections::LocalConnection);
         Connections::close(Connections::AccessControlConnection);
@@ -151,11 +154,8 @@ int cliExport(CliContext& ctx, const QStringList& args)
     }
     RunProgress progress;
     TextExport exporter(ctx.paths, progress);
-    const auto lineFor = [&builder](const PunchRecord& punch) {
-        return builder.build(punch);
-    };
-    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output}, lineFor)
-                                     : exporter.exportLocal({filter, *output}, lineFor));
+    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output}, *lineFor)
+                                     : exporter.exportLocal({filter, *output}, *lineFor));
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::AccessControlConnection);
     return code;

@@ -25,6 +25,7 @@ private Q_SLOTS:
     void badUsage_data();
     void badUsage();
     void unwritableOutput();
+    void layoutWithoutFieldsIsRefused();
     void exportTA();
     void exportTABadConnection();
     void exportTAStoredSettings();
@@ -174,6 +175,19 @@ void TestCliExport::unwritableOutput()
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(u"Cannot write the export file"_qs), qPrintable(r.err));
     QCOMPARE(r.out, QString());
+    QVERIFY(!QFile::exists(AppPaths(m_dir->path()).stagingFile()));
+}
+
+void TestCliExport::layoutWithoutFieldsIsRefused()
+{
+    const QString empty = m_dir->filePath(QStringLiteral("empty.ini"));
+    QVERIFY(TestFiles::write(empty, "[ZUNDataView]\r\nRows=0\r\nDelimiter=,\r\n"));
+    QVERIFY(TestFiles::write(output(), "earlier export\r\n"));
+    const Run r = run({u"export"_qs, u"--output"_qs, output(), u"--layout-file"_qs, empty});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(u"no fields"_qs), qPrintable(r.err));
+    QCOMPARE(r.out, QString());
+    QCOMPARE(TestFiles::read(output()), QByteArray("earlier export\r\n"));
     QVERIFY(!QFile::exists(AppPaths(m_dir->path()).stagingFile()));
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlRecord>
 
 namespace {
@@ -26,7 +27,38 @@ QDateTime dateTimeOf(const QVariant& value)
     return {};
 }
 
+bool isNumberType(const QMetaType& type)
+{
+    switch (type.id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Double:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
+
+IdColumnTypes accessControlIdColumnTypes(const QSqlDatabase& db)
+{
+    IdColumnTypes types;
+    // The column types as the driver reports them for a query that reads no row.
+    Expected<QSqlQuery> probe = executeStatement(db, QStringLiteral("select UID, FID from RALog where 1=0"));
+    if (!probe)
+        return types;
+    const QSqlRecord record = probe->record();
+    if (record.count() == 2) {
+        types.numericPerson = isNumberType(record.field(0).metaType());
+        types.numericTerminal = isNumberType(record.field(1).metaType());
+    }
+    return types;
+}
 
 AccessControlPunchSource::AccessControlPunchSource(QSqlDatabase db, SourceQuery query)
     : m_db(std::move(db)), m_query(std::move(query))

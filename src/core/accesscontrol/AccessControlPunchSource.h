@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/export/ExportFilter.h"
 #include "core/search/PunchSource.h"
 
 #include <QSqlDatabase>
@@ -21,3 +22,7 @@ private:
     QSqlQuery m_reader;
     int m_columns[5] = {-1, -1, -1, -1, -1};
 };
+
+// Whether RALog keeps UID and FID as numbers on this server; when the columns cannot be read,
+// numbers, as the server's own schema has them.
+IdColumnTypes accessControlIdColumnTypes(const QSqlDatabase& db);

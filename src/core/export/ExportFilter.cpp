@@ -133,19 +133,30 @@ QVariant rangeBound(const QString& day, const QString& time)
     return bound;
 }
 
-// RALog keeps its numbers as numbers: an ID of digits is bound as a number, which every server
-// compares with a number column, where some refuse to compare text with it.
-QVariant idValue(const QString& id)
+bool isNumber(const QString& id)
 {
     bool digits = !id.isEmpty() && id.size() <= 18;
     for (const QChar c : id)
         digits = digits && c >= u'0' && c <= u'9';
-    return digits ? QVariant(id.toLongLong()) : QVariant(id);
+    return digits;
+}
+
+// An ID of digits is bound as a number against a number column, which some servers refuse to
+// compare with text; anything else, or any ID against a text column, is bound as text.
+QVariant idValue(const QString& id, bool numericColumn)
+{
+    return numericColumn && isNumber(id) ? QVariant(id.toLongLong()) : QVariant(id);
 }
 
 } // namespace
 
-SourceQuery buildAccessControlPunchQuery(const ExportFilter& filter, PunchQueryKind kind)
+QString personKey(const QString& id)
+{
+    return isNumber(id) ? QString::number(id.toLongLong()) : id;
+}
+
+SourceQuery buildAccessControlPunchQuery(const ExportFilter& filter, PunchQueryKind kind,
+                                         IdColumnTypes columns)
 {
     const Shapes& shapes =
         AccessControlShapes[filter.chosenEmployees][filter.dateRange][filter.chosenTerminals];
@@ -158,13 +169,13 @@ SourceQuery buildAccessControlPunchQuery(const ExportFilter& filter, PunchQueryK
         const QStringList ids = splitIdList(filter.employees);
         query.statement.replace(QStringLiteral("(E)"), u'(' + placeholders(ids.size()) + u')');
         for (const QString& id : ids)
-            query.values.append(idValue(id));
+            query.values.append(idValue(id, columns.numericPerson));
     }
     if (filter.chosenTerminals) {
         const QStringList ids = splitIdList(filter.terminals);
         query.statement.replace(QStringLiteral("(F)"), u'(' + placeholders(ids.size()) + u')');
         for (const QString& id : ids)
-            query.values.append(idValue(id));
+            query.values.append(idValue(id, columns.numericTerminal));
     }
     if (filter.dateRange) {
         query.values.append(rangeBound(filter.from, QStringLiteral("00:00:00")));

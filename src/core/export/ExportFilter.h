@@ -22,6 +22,10 @@ struct ExportFilter
 // The IDs of a box, in the box's order, each trimmed of blanks; an empty box gives one empty ID.
 QStringList splitIdList(const QString& box);
 
+// The person an ID stands for, as the searches match it: an ID of digits is a number, so "007"
+// and "7" are the same person; any other ID is its text.
+QString personKey(const QString& id);
+
 // The query over tblexport for the filter choices. Each listed ID and each date is a bound value.
 // Raw data orders by person only; filtered data and the time-attendance export order by person,
 // date and time, as pairing needs.
@@ -32,4 +36,13 @@ SourceQuery buildLocalPunchQuery(const ExportFilter& filter, PunchQueryKind kind
 // are the date-times from-day 00:00:00 and to-day 23:59:59, bound as date-time values so that
 // no server's date order setting can misread them. Raw data orders by person only; filtered
 // data and the time-attendance export order by person and date-time.
-SourceQuery buildAccessControlPunchQuery(const ExportFilter& filter, PunchQueryKind kind);
+// An ID of digits is bound as a number against a number column; against a text column it is
+// bound as text, since a server would convert the whole column to a number and fail on any
+// value that is none.
+struct IdColumnTypes
+{
+    bool numericPerson = true;   // RALog.UID
+    bool numericTerminal = true; // RALog.FID
+};
+SourceQuery buildAccessControlPunchQuery(const ExportFilter& filter, PunchQueryKind kind,
+                                         IdColumnTypes columns = {});

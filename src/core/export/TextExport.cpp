@@ -1,5 +1,6 @@
 #include "core/export/TextExport.h"
 
+#include "core/accesscontrol/AccessControlPunchSource.h"
 #include "core/export/StagedExportFile.h"
 #include "core/export/WorkTableReader.h"
 #include "core/platform/Cp874.h"
@@ -8,6 +9,8 @@
 
 #include <QDir>
 #include <QHash>
+
+#include <memory>
 
 namespace {
 
@@ -30,8 +33,9 @@ public:
         if (!m_grouped)
             return;
         for (const QString& id : splitIdList(filter.employees)) {
-            if (!m_groupOf.contains(id)) {
-                m_groupOf.insert(id, m_groups.size());
+            const QString key = personKey(id);
+            if (!m_groupOf.contains(key)) {
+                m_groupOf.insert(key, m_groups.size());
                 m_groups.append(QByteArray());
             }
         }
@@ -46,7 +50,7 @@ public:
             ++m_lines;
             return;
         }
-        const auto group = m_groupOf.constFind(punch.hid);
+        const auto group = m_groupOf.constFind(personKey(punch.hid));
         if (group == m_groupOf.constEnd())
             return;
         QByteArray& lines = m_groups[*group];
@@ -107,6 +111,18 @@ Expected<ExportReport> complete(const LineWriter& lines, StagedExportFile& file,
 
 } // namespace
 
+Expected<ExportLineBuilder> layoutLineBuilder(const ExportLayout& layout, const QList<LayoutRow>& fields,
+                                              ExportDataType dataType)
+{
+    if (fields.isEmpty())
+        return Expected<ExportLineBuilder>::failure(
+            QStringLiteral("The export layout has no fields, so every line would be empty. Nothing was "
+                           "exported.\nChoose a layout that has fields, or add fields to it in the format "
+                           "editor."));
+    auto builder = std::make_shared<const LineBuilder>(layout, fields, layout.delimiter, dataType);
+    return ExportLineBuilder([builder](const PunchRecord& punch) { return builder->build(punch); });
+}
+
 TextExport::TextExport(AppPaths paths, RunProgress& progress)
     : m_paths(std::move(paths)), m_progress(progress)
 {}
@@ -134,8 +150,9 @@ Expected<ExportReport> TextExport::exportAccessControl(const TextExportRequest& 
         request, lineFor,
         [this](const ExportFilter& filter, const WorkRowSink&) {
             return searchAccessControlPunches(
-                buildAccessControlPunchQuery(filter, filter.filtered ? PunchQueryKind::Filtered
-                                                                     : PunchQueryKind::Raw),
+                buildAccessControlPunchQuery(
+                    filter, filter.filtered ? PunchQueryKind::Filtered : PunchQueryKind::Raw,
+                    accessControlIdColumnTypes(Connections::get(Connections::AccessControlConnection))),
                 filter.filtered ? SearchMode::Pairing : SearchMode::Copy, m_progress);
         },
         false);

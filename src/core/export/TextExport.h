@@ -2,6 +2,7 @@
 
 #include "core/export/ExportFilter.h"
 #include "core/export/ExportReport.h"
+#include "core/layouts/LineBuilder.h"
 #include "core/platform/AppPaths.h"
 #include "core/platform/Outcome.h"
 #include "core/search/AttendanceSearch.h"
@@ -20,6 +21,12 @@ struct TextExportRequest
 
 // Builds the text line of one punch (the current layout's line builder).
 using ExportLineBuilder = std::function<QString(const PunchRecord&)>;
+
+// The line builder of a text export by a layout and its field rows. A layout without fields
+// would write a file of empty lines and is refused, with the message the operator reads, so
+// the caller stops before it asks for or writes any file.
+Expected<ExportLineBuilder> layoutLineBuilder(const ExportLayout& layout, const QList<LayoutRow>& fields,
+                                              ExportDataType dataType);
 
 // Text export from the local database: searches the punches the filter selects into the work
 // table (paired into IN and OUT for filtered data), then writes one line per punch of the work

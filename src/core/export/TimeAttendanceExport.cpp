@@ -1,5 +1,6 @@
 #include "core/export/TimeAttendanceExport.h"
 
+#include "core/accesscontrol/AccessControlPunchSource.h"
 #include "core/export/WorkTableReader.h"
 #include "core/search/AttendanceSearch.h"
 #include "core/storage/Connections.h"
@@ -97,8 +98,10 @@ Expected<ExportReport> TimeAttendanceExport::exportAccessControl(const ExportFil
 {
     return run([&](const WorkRowSink& sink) {
         return searchAccessControlPunches(
-            buildAccessControlPunchQuery(filter, PunchQueryKind::TimeAttendance), SearchMode::Pairing,
-            m_progress, sink);
+            buildAccessControlPunchQuery(
+                filter, PunchQueryKind::TimeAttendance,
+                accessControlIdColumnTypes(Connections::get(Connections::AccessControlConnection))),
+            SearchMode::Pairing, m_progress, sink);
     });
 }
 

@@ -31,13 +31,13 @@ int ExportFieldList::add(const LayoutRow& field)
     return r;
 }
 
-void ExportFieldList::backUpAlignment(int rowIsRemove)
+void ExportFieldList::dropSettings(int r)
 {
-    if (rowIsRemove < 1)
+    if (r < 1)
         return;
-    for (int i = rowIsRemove - 1; i + 1 < m_layout.alignments.size(); ++i)
+    for (int i = r - 1; i + 1 < m_layout.alignments.size(); ++i)
         m_layout.alignments[i] = m_layout.alignments[i + 1];
-    for (int i = rowIsRemove - 1; i + 1 < m_layout.pads.size(); ++i)
+    for (int i = r - 1; i + 1 < m_layout.pads.size(); ++i)
         m_layout.pads[i] = m_layout.pads[i + 1];
 }
 
@@ -45,7 +45,7 @@ int ExportFieldList::remove(int r)
 {
     if (!isField(r))
         return r;
-    backUpAlignment(r);
+    dropSettings(r);
     m_grid.removeField(r);
     return m_grid.fieldCount();
 }

@@ -21,10 +21,6 @@ public:
     // Appends the field with alignment right and pad "0"; returns its grid row.
     int add(const LayoutRow& field);
 
-    // Drops the alignment and pad entries of grid row rowIsRemove; the later entries move up by
-    // one. The lists keep their length.
-    void backUpAlignment(int rowIsRemove);
-
     // Each returns the row to select afterwards. Remove acts on a field row and then selects the
     // last row (the header when none is left); Up acts from row 2, Down on rows 1 to N - 1 and
     // both select the moved field. A row they do not act on is returned unchanged.
@@ -43,6 +39,9 @@ public:
 
 private:
     bool isField(int r) const { return r >= 1 && r <= m_grid.fieldCount(); }
+    // Drops the alignment and pad entries of grid row r; the later entries move up by one. The
+    // lists keep their length.
+    void dropSettings(int r);
     // Makes both lists long enough for grid row r (positions 0 to r), keeping their entries.
     void reserveFor(int r);
     void swapSettings(int a, int b);

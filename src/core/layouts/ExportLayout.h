@@ -45,4 +45,6 @@ public:
     QString outText;
     qint16 inOnly = 0;
     qint16 outOnly = 0;
+
+    friend bool operator==(const ExportLayout&, const ExportLayout&) = default;
 };

@@ -7,12 +7,28 @@
 
 AppPaths::AppPaths(QString dataDir) : m_dataDir(QDir::cleanPath(std::move(dataDir))) {}
 
+namespace {
+
+// An installed program (below /usr, as the package puts it) keeps its data per user, even when
+// the user, such as root, could write into the program's folder.
+bool isSystemProgramDir(const QString& dir)
+{
+    const QString path = QFileInfo(dir).canonicalFilePath();
+    return path == u"/usr" || path.startsWith(u"/usr/") || path == u"/bin" || path == u"/sbin";
+}
+
+} // namespace
+
 QString AppPaths::defaultDataDir()
 {
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QFileInfo info(exeDir);
-    if (!exeDir.isEmpty() && info.isDir() && info.isWritable())
-        return exeDir;
+    return defaultDataDirFor(QCoreApplication::applicationDirPath());
+}
+
+QString AppPaths::defaultDataDirFor(const QString& programDir)
+{
+    const QFileInfo info(programDir);
+    if (!programDir.isEmpty() && info.isDir() && info.isWritable() && !isSystemProgramDir(programDir))
+        return programDir;
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 

@@ -17,6 +17,9 @@ public:
     // Fails when the option has no value or the directory cannot be created.
     static Expected<AppPaths> fromArguments(QStringList& arguments);
     static QString defaultDataDir();
+    // The same for a program in programDir: that folder when it is writable and not a system
+    // folder (an installed program), otherwise the per-user application data folder.
+    static QString defaultDataDirFor(const QString& programDir);
 
     const QString& dataDir() const { return m_dataDir; }
     QString settingsFile() const { return file(QStringLiteral("DefFMT.txt")); }

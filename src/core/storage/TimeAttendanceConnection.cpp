@@ -5,6 +5,8 @@
 #include "core/storage/Connections.h"
 #include "core/storage/OdbcConnector.h"
 
+#include <QSettings>
+
 namespace {
 
 QString readValue(const QString& name)
@@ -76,4 +78,15 @@ Outcome openTimeAttendanceDatabase(int loginTimeoutSeconds)
                 "from the settings of the time-attendance program's configuration tool.")
                 .arg(opened.error()));
     return Outcome::success();
+}
+
+QString TimeAttendanceSettings::location()
+{
+#ifdef Q_OS_WIN
+    return KeyPath;
+#else
+    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("ZUN Vantorel"),
+                          QStringLiteral("Configuration Connection Tools"));
+    return store.fileName();
+#endif
 }

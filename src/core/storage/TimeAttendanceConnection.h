@@ -10,6 +10,8 @@
 namespace TimeAttendanceSettings {
 // Registry-style key under which the values stand; a value's path is this, '\' and its name.
 inline const QString KeyPath = QStringLiteral("HKCU\\SOFTWARE\\ZUN Vantorel\\Configuration Connection Tools");
+// Where an operator finds the values: the registry key on Windows, the settings file elsewhere.
+QString location();
 } // namespace TimeAttendanceSettings
 
 // The clear password of the stored PWD text: the last character is the key k, and every

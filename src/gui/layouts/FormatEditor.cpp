@@ -1,17 +1,13 @@
 #include "gui/layouts/FormatEditor.h"
 
-#include "core/layouts/DelimiterChoice.h"
-#include "core/layouts/LayoutFile.h"
-#include "core/layouts/LineBuilder.h"
+#include "gui/layouts/DelimiterPanel.h"
+#include "gui/layouts/FieldFormatPanel.h"
 #include "gui/layouts/FormatEditorHost.h"
 #include "gui/layouts/HeaderRowDelegate.h"
 #include "gui/layouts/LayoutFileChoice.h"
 #include "gui/platform/AppContext.h"
 #include "gui/shell/WindowRegistry.h"
 
-#include <QButtonGroup>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
@@ -19,12 +15,10 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -76,6 +70,7 @@ void setupGrid(QTableView& grid, LayoutGridModel& model, int extraTwips)
     grid.setFixedWidth(pixels(grid, NameColumnTwips + WidthColumnTwips + extraTwips) + 2 * grid.frameWidth());
 }
 
+// Highlights row r, or nothing for the header row.
 void showRow(QTableView& grid, int r)
 {
     if (r >= 1) {
@@ -86,65 +81,39 @@ void showRow(QTableView& grid, int r)
     }
 }
 
+void showText(QLineEdit& box, const QString& text)
+{
+    if (box.text() == text)
+        return;
+    const QSignalBlocker block(&box);
+    box.setText(text);
+}
+
 } // namespace
 
 FormatEditor::FormatEditor(AppContext& context, QWidget* parent)
-    : QWidget(parent), m_context(context), m_fields(m_grid, ExportLayout::current()), m_today(context.today),
-      m_MSHFlexGrid1(named(new QTableView(this), "MSHFlexGrid1")),
-      m_MSHFlexGrid2(named(new QTableView(this), "MSHFlexGrid2")),
-      m_cmdAdd(named(new QPushButton(QStringLiteral("เลือก"), this), "cmdAdd")),
-      m_cmdDelete(named(new QPushButton(QStringLiteral("ลบ"), this), "cmdDelete")),
-      m_cmdUp(named(new QPushButton(QStringLiteral("ขึ้น"), this), "cmdUp")),
-      m_cmdDown(named(new QPushButton(QStringLiteral("ลง"), this), "cmdDown")),
-      m_cmdSaveExit(named(new QPushButton(QStringLiteral("บันทึก"), this), "cmdSaveExit")),
-      m_cmdCancel(named(new QPushButton(QStringLiteral("ยกเลิก"), this), "cmdCancel")),
-      m_txtFileName(named(new QLineEdit(this), "txtFileName")),
-      m_txtViewName(named(new QLineEdit(QStringLiteral("ชื่อรูปแบบ"), this), "txtViewName")),
-      m_Label1(named(new QLabel(this), "Label1")),
-      m_lblWidth(named(new QLabel(QStringLiteral("ความกวาง"), this), "lbl_1")),
-      m_lblAlignment(named(new QLabel(QStringLiteral("ตำแหน่ง"), this), "lbl_2")),
-      m_lblFormat(named(new QLabel(QStringLiteral("รูปแบบ"), this), "lbl_3")),
-      m_lblIn(named(new QLabel(QStringLiteral("เข้า ="), this), "lbl_5")),
-      m_lblOut(named(new QLabel(QStringLiteral("ออก ="), this), "lbl_6")),
-      m_lblYear(named(new QLabel(QStringLiteral("รูปแบบปี"), this), "lbl_7")),
-      m_lblPad(named(new QLabel(QStringLiteral("ตัวแทรก"), this), "lbl_8")),
-      m_txtFormatData(named(new QLineEdit(this), "txtFormatData_1")),
-      m_cmbAlignmentData(named(new QComboBox(this), "cmbAlignmentData")),
-      m_txtStr(named(new QLineEdit(QStringLiteral("0"), this), "txtStr")),
-      m_cmbDataFormat(named(new QComboBox(this), "cmbDataFormat")),
-      m_combformatTime(named(new QComboBox(this), "combformatTime")),
-      m_Option1(named(new QRadioButton(this), "Option1")),
-      m_Option2(named(new QRadioButton(this), "Option2")), m_XPFrame1(named(new QFrame(this), "XPFrame1")),
-      m_txtIN(named(new QLineEdit(QStringLiteral("1"), this), "txtIN")),
-      m_txtOUT(named(new QLineEdit(QStringLiteral("2"), this), "txtOUT")),
-      m_optIN(named(new QCheckBox(QStringLiteral("เข้าอย่างเดียว"), this), "optIN")),
-      m_optOUT(named(new QCheckBox(QStringLiteral("ออกอย่างเดียว"), this), "optOUT")),
-      m_optDelimiter(new QButtonGroup(this)),
-      m_txtDelimiter(named(new QLineEdit(QStringLiteral("@@"), this), "txtDelimiter")),
-      m_Label2(named(new QLabel(this), "Label2")),
-      m_txtSimpleExport(named(new QLineEdit(this), "txtSimpleExport"))
+    : QWidget(parent), m_context(context), m_draft(ExportLayout::current()), m_today(context.today),
+      m_fieldList(named(new QTableView(this), "MSHFlexGrid1")),
+      m_exportFields(named(new QTableView(this), "MSHFlexGrid2")),
+      m_add(named(new QPushButton(QStringLiteral("เลือก"), this), "cmdAdd")),
+      m_remove(named(new QPushButton(QStringLiteral("ลบ"), this), "cmdDelete")),
+      m_up(named(new QPushButton(QStringLiteral("ขึ้น"), this), "cmdUp")),
+      m_down(named(new QPushButton(QStringLiteral("ลง"), this), "cmdDown")),
+      m_saveExit(named(new QPushButton(QStringLiteral("บันทึก"), this), "cmdSaveExit")),
+      m_cancel(named(new QPushButton(QStringLiteral("ยกเลิก"), this), "cmdCancel")),
+      m_fileName(named(new QLineEdit(this), "txtFileName")),
+      m_viewName(named(new QLineEdit(this), "txtViewName")), m_fieldPanel(new FieldFormatPanel(this)),
+      m_delimiterPanel(new DelimiterPanel(this)), m_ruler(named(new QLabel(this), "Label2")),
+      m_preview(named(new QLineEdit(this), "txtSimpleExport"))
 {
     setObjectName(QStringLiteral("FormatEditor"));
     setWindowTitle(QStringLiteral("แก้ไขรูปแบบ"));
+    setupGrid(*m_fieldList, m_draft.fieldList(), 0);
+    setupGrid(*m_exportFields, m_draft.rows(), ScrollBarTwips);
     buildWindow();
     connectControls();
-
-    // Opening: grids and field list, era captions, first patterns and "Right", no delimiter.
-    m_allFields.setFields(ExportFieldList::availableFields());
-    setupGrid(*m_MSHFlexGrid1, m_allFields, 0);
-    setupGrid(*m_MSHFlexGrid2, m_grid, ScrollBarTwips);
-    captionEras();
-    {
-        const QSignalBlocker blockDate(m_cmbDataFormat);
-        const QSignalBlocker blockTime(m_combformatTime);
-        const QSignalBlocker blockAlignment(m_cmbAlignmentData);
-        m_cmbDataFormat->setCurrentIndex(0);
-        m_combformatTime->setCurrentIndex(0);
-        // shown as the choice only: the header row is selected, so no field's alignment changes
-        m_cmbAlignmentData->setCurrentIndex(1);
-    }
-    m_optDelimiter->button(DelimiterChoice::None)->setChecked(true);
-    optDelimiter_Click(DelimiterChoice::None);
+    m_fieldPanel->captionEras(m_today().year());
+    showDraft();
 }
 
 FormatEditor::~FormatEditor() = default;
@@ -153,176 +122,158 @@ void FormatEditor::buildWindow()
 {
     auto* allFrame = named(new QGroupBox(QStringLiteral("ฟิลด์ทั้งหมด"), this), "fraAllFields");
     auto* allLayout = new QVBoxLayout(allFrame);
-    allLayout->addWidget(m_MSHFlexGrid1);
+    allLayout->addWidget(m_fieldList);
 
     auto* buttons = new QVBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {m_cmdAdd, m_cmdDelete, m_cmdUp, m_cmdDown})
+    for (QPushButton* b : {m_add, m_remove, m_up, m_down})
         buttons->addWidget(b);
     buttons->addStretch();
 
     auto* exportFrame = named(new QGroupBox(QStringLiteral("ฟิลด์ส่งออก"), this), "fraExportFields");
     auto* exportLayout = new QVBoxLayout(exportFrame);
-    exportLayout->addWidget(m_MSHFlexGrid2);
-
-    auto* fieldPanel = named(new QGroupBox(QStringLiteral("รูปแบบฟิลด์"), this), "fraFieldFormat");
-    buildFieldPanel(fieldPanel);
+    exportLayout->addWidget(m_exportFields);
 
     auto* top = new QHBoxLayout;
     top->addWidget(allFrame);
     top->addLayout(buttons);
     top->addWidget(exportFrame);
-    top->addWidget(fieldPanel, 1);
+    top->addWidget(m_fieldPanel, 1);
 
     auto* name = new QHBoxLayout;
     name->addWidget(named(new QLabel(QStringLiteral("ชื่อรูปแบบ"), this), "lblFileName"));
     auto* nameCell = new QGridLayout;
-    nameCell->addWidget(m_txtFileName, 0, 0);
-    nameCell->addWidget(m_txtViewName, 0, 0); // the hidden view-name box shares the place
-    m_txtViewName->hide();
+    nameCell->addWidget(m_fileName, 0, 0);
+    nameCell->addWidget(m_viewName, 0, 0); // the hidden view-name box shares the place
+    m_viewName->hide();
     name->addLayout(nameCell, 1);
     name->addStretch();
 
-    auto* delimiterPanel = named(new QGroupBox(QStringLiteral("ตัวคั้นฟิลด์"), this), "fraDelimiter");
-    buildDelimiterPanel(delimiterPanel);
-
-    auto* samplePanel = named(new QGroupBox(QStringLiteral("ตัวอย่าง"), this), "fraSample");
-    auto* sampleLayout = new QVBoxLayout(samplePanel);
-    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    m_Label2->setFont(fixed);
-    m_Label2->setText(rulerText());
-    m_txtSimpleExport->setFont(fixed);
-    m_txtSimpleExport->setReadOnly(true);
-    // the box's text starts where the ruler's 0 stands
-    m_txtSimpleExport->setFrame(false);
-    m_txtSimpleExport->setTextMargins(0, 0, 0, 0);
-    m_txtSimpleExport->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
-    m_Label2->setMargin(0);
-    m_Label2->setIndent(0);
-    sampleLayout->addWidget(m_Label2);
-    sampleLayout->addWidget(m_txtSimpleExport);
-    sampleLayout->setSpacing(0);
-
     auto* actions = new QHBoxLayout;
     actions->addStretch();
-    actions->addWidget(m_cmdSaveExit);
-    actions->addWidget(m_cmdCancel);
+    actions->addWidget(m_saveExit);
+    actions->addWidget(m_cancel);
 
     auto* main = new QVBoxLayout(this);
     main->addLayout(top, 1);
     main->addLayout(name);
-    main->addWidget(delimiterPanel);
-    main->addWidget(samplePanel);
+    main->addWidget(m_delimiterPanel);
+    main->addWidget(buildSamplePanel());
     main->addLayout(actions);
 }
 
-void FormatEditor::buildFieldPanel(QGroupBox* panel)
+QWidget* FormatEditor::buildSamplePanel()
 {
-    m_cmbAlignmentData->addItems({QStringLiteral("Left"), QStringLiteral("Right"), QStringLiteral("Center")});
-    m_cmbDataFormat->addItems(ExportLayout::datePatterns());
-    m_combformatTime->addItems(ExportLayout::timePatterns());
-    m_txtFormatData->installEventFilter(this);
-
-    auto* eras = new QButtonGroup(this);
-    eras->addButton(m_Option1);
-    eras->addButton(m_Option2);
-    auto* eraRow = new QHBoxLayout;
-    eraRow->addWidget(m_Option1);
-    eraRow->addWidget(m_Option2);
-    eraRow->addStretch();
-
-    auto* inOut = new QGridLayout(m_XPFrame1);
-    m_XPFrame1->setFrameShape(QFrame::StyledPanel);
-    inOut->addWidget(m_lblIn, 0, 0);
-    inOut->addWidget(m_txtIN, 0, 1);
-    inOut->addWidget(m_lblOut, 1, 0);
-    inOut->addWidget(m_txtOUT, 1, 1);
-
-    QFont bold = m_Label1->font();
-    bold.setBold(true);
-    m_Label1->setFont(bold);
-
-    auto* grid = new QGridLayout(panel);
-    grid->addWidget(m_Label1, 0, 0, 1, 2);
-    grid->addWidget(m_lblWidth, 1, 0);
-    grid->addWidget(m_txtFormatData, 1, 1);
-    grid->addWidget(m_lblAlignment, 2, 0);
-    grid->addWidget(m_cmbAlignmentData, 2, 1);
-    grid->addWidget(m_lblPad, 3, 0);
-    grid->addWidget(m_txtStr, 3, 1);
-    grid->addWidget(m_lblFormat, 4, 0);
-    grid->addWidget(m_cmbDataFormat, 4, 1);
-    grid->addWidget(m_combformatTime, 4, 1); // shown instead of the date patterns for "Time"
-    grid->addWidget(m_lblYear, 5, 0);
-    grid->addLayout(eraRow, 5, 1);
-    grid->addWidget(m_XPFrame1, 6, 0, 1, 2);
-    grid->addWidget(m_optIN, 7, 0, 1, 2);
-    grid->addWidget(m_optOUT, 8, 0, 1, 2);
-    grid->setRowStretch(9, 1);
-    grid->setColumnStretch(1, 1);
-
-    // Until the first refresh: width and alignment with their labels and the two check boxes.
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_lblPad, m_txtStr, m_lblFormat, m_cmbDataFormat, m_combformatTime,
-                                         m_lblYear, m_Option1, m_Option2, m_XPFrame1})
-        w->hide();
-    for (QWidget* w : std::initializer_list<QWidget*>{m_txtFormatData, m_cmbAlignmentData, m_txtStr, m_optIN,
-                                                      m_optOUT, m_txtIN, m_txtOUT})
-        w->setEnabled(false);
-}
-
-void FormatEditor::buildDelimiterPanel(QGroupBox* panel)
-{
-    auto* row = new QHBoxLayout(panel);
-    const QStringList& captions = DelimiterChoice::captions();
-    for (int i = 0; i < DelimiterChoice::OptionCount; ++i) {
-        auto* option = new QRadioButton(captions[i], panel);
-        option->setObjectName(QStringLiteral("optDelimiter_%1").arg(i));
-        m_optDelimiter->addButton(option, i);
-        row->addWidget(option);
-        if (i == DelimiterChoice::Custom)
-            row->addWidget(m_txtDelimiter);
-    }
-    m_txtDelimiter->setMaximumWidth(
-        m_txtDelimiter->fontMetrics().horizontalAdvance(QStringLiteral("MMMMMM")));
-    row->addStretch();
+    auto* panel = named(new QGroupBox(QStringLiteral("ตัวอย่าง"), this), "fraSample");
+    auto* layout = new QVBoxLayout(panel);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_ruler->setFont(fixed);
+    m_ruler->setText(rulerText());
+    m_ruler->setMargin(0);
+    m_ruler->setIndent(0);
+    m_preview->setFont(fixed);
+    m_preview->setReadOnly(true);
+    // the box's text starts where the ruler's 0 stands
+    m_preview->setFrame(false);
+    m_preview->setTextMargins(0, 0, 0, 0);
+    m_preview->setStyleSheet(QStringLiteral("QLineEdit { padding: 0px; }"));
+    layout->addWidget(m_ruler);
+    layout->addWidget(m_preview);
+    layout->setSpacing(0);
+    return panel;
 }
 
 void FormatEditor::connectControls()
 {
-    connect(m_MSHFlexGrid1, &QTableView::clicked, this,
-            [this](const QModelIndex& index) { MSHFlexGrid1_Click(index.row()); });
-    connect(m_MSHFlexGrid2, &QTableView::clicked, this,
-            [this](const QModelIndex& index) { MSHFlexGrid2_Click(index.row()); });
-    connect(m_cmdAdd, &QPushButton::clicked, this, &FormatEditor::cmdAdd_Click);
-    connect(m_cmdDelete, &QPushButton::clicked, this, &FormatEditor::cmdDelete_Click);
-    connect(m_cmdUp, &QPushButton::clicked, this, &FormatEditor::cmdUp_Click);
-    connect(m_cmdDown, &QPushButton::clicked, this, &FormatEditor::cmdDown_Click);
-    connect(m_cmdSaveExit, &QPushButton::clicked, this, &FormatEditor::cmdSaveExit_Click);
-    connect(m_cmdCancel, &QPushButton::clicked, this, &FormatEditor::cmdCancel_Click);
-    connect(m_optDelimiter, &QButtonGroup::idClicked, this, &FormatEditor::optDelimiter_Click);
-    connect(m_txtFormatData, &QLineEdit::textChanged, this, &FormatEditor::txtFormatData_Change);
-    connect(m_cmbAlignmentData, &QComboBox::currentIndexChanged, this, &FormatEditor::cmbAlignmentData_Click);
-    connect(m_txtStr, &QLineEdit::textChanged, this, &FormatEditor::txtStr_Change);
-    connect(m_Option1, &QRadioButton::clicked, this, &FormatEditor::Option1_Click);
-    connect(m_Option2, &QRadioButton::clicked, this, &FormatEditor::Option2_Click);
-    connect(m_txtIN, &QLineEdit::textChanged, this, &FormatEditor::txtIN_Change);
-    connect(m_txtOUT, &QLineEdit::textChanged, this, &FormatEditor::txtOUT_Change);
-    connect(m_optIN, &QCheckBox::toggled, this, &FormatEditor::optIN_Click);
-    connect(m_optOUT, &QCheckBox::toggled, this, &FormatEditor::optOUT_Click);
+    // Every control hands its change to the draft; the window then shows the draft again.
+    LayoutDraft& d = m_draft;
+    connect(m_fieldList, &QTableView::clicked, this, [this, &d](const QModelIndex& index) {
+        d.selectField(index.row());
+        showDraft();
+    });
+    connect(m_exportFields, &QTableView::clicked, this, [this, &d](const QModelIndex& index) {
+        d.selectRow(index.row());
+        showDraft();
+    });
+    connect(m_add, &QPushButton::clicked, this, [this, &d] {
+        d.addSelectedField();
+        showDraft();
+    });
+    connect(m_remove, &QPushButton::clicked, this, [this, &d] {
+        d.removeSelectedRow();
+        showDraft();
+    });
+    connect(m_up, &QPushButton::clicked, this, [this, &d] {
+        d.moveSelectedUp();
+        showDraft();
+    });
+    connect(m_down, &QPushButton::clicked, this, [this, &d] {
+        d.moveSelectedDown();
+        showDraft();
+    });
+    connect(m_saveExit, &QPushButton::clicked, this, &FormatEditor::saveAndExit);
+    connect(m_cancel, &QPushButton::clicked, this, &FormatEditor::exitEditor);
+    connect(m_fileName, &QLineEdit::textChanged, this, [&d](const QString& name) { d.setFileName(name); });
+
+    FieldFormatPanel* panel = m_fieldPanel;
+    connect(panel, &FieldFormatPanel::widthKeyPressed, this, [&d](int code) { d.widthKeyPressed(code); });
+    connect(panel, &FieldFormatPanel::widthEdited, this, [this, &d](const QString& text) {
+        d.editWidth(text); // a refused text goes back to the width the row has
+        showDraft();
+    });
+    connect(panel, &FieldFormatPanel::alignmentChosen, this, [this, &d](int index) {
+        d.setAlignment(index);
+        showDraft();
+    });
+    connect(panel, &FieldFormatPanel::padEdited, this, [this, &d](const QString& pad) {
+        d.setPad(pad);
+        showDraft();
+    });
+    connect(panel, &FieldFormatPanel::datePatternChosen, this, [&d](int index) { d.setDateIndex(index); });
+    connect(panel, &FieldFormatPanel::timePatternChosen, this, [&d](int index) { d.setTimeIndex(index); });
+    connect(panel, &FieldFormatPanel::yearFormChosen, this,
+            [&d](const QString& form) { d.setYearForm(form); });
+    connect(panel, &FieldFormatPanel::inTextEdited, this, [&d](const QString& text) { d.setInText(text); });
+    connect(panel, &FieldFormatPanel::outTextEdited, this, [&d](const QString& text) { d.setOutText(text); });
+    connect(panel, &FieldFormatPanel::inOnlyToggled, this, [this, &d](bool on) {
+        d.setInOnly(on);
+        showDraft();
+    });
+    connect(panel, &FieldFormatPanel::outOnlyToggled, this, [this, &d](bool on) {
+        d.setOutOnly(on);
+        showDraft();
+    });
+
+    connect(m_delimiterPanel, &DelimiterPanel::optionClicked, this, [this, &d](int option) {
+        d.chooseDelimiter(option);
+        showDraft();
+    });
+    connect(m_delimiterPanel, &DelimiterPanel::customTextEdited, this,
+            [&d](const QString& text) { d.setCustomDelimiter(text); });
+}
+
+void FormatEditor::showDraft()
+{
+    showRow(*m_fieldList, m_draft.selectedField());
+    showRow(*m_exportFields, m_draft.selectedRow());
+    m_fieldPanel->showPanel(m_draft.panel());
+    m_fieldPanel->showPatterns(m_draft.dateIndex(), m_draft.timeIndex());
+    m_delimiterPanel->showChoice(m_draft.delimiterOption(), m_draft.customDelimiter());
+    showText(*m_fileName, m_draft.fileName());
+    showText(*m_viewName, m_draft.viewName());
+    m_preview->setText(m_draft.preview());
+}
+
+void FormatEditor::setEditorMode(int mode)
+{
+    m_draft.setMode(mode == NewLayout ? LayoutDraft::Mode::New : LayoutDraft::Mode::Edit);
+    showDraft();
 }
 
 void FormatEditor::setClock(std::function<QDate()> today)
 {
     m_today = std::move(today);
-    captionEras();
-}
-
-void FormatEditor::captionEras()
-{
-    const int year = m_today().year();
-    m_Option1->setText(QString::number(year));
-    m_Option2->setText(QString::number(year + 543));
+    m_fieldPanel->captionEras(m_today().year());
 }
 
 FormatEditorHost* FormatEditor::host() const
@@ -332,18 +283,6 @@ FormatEditorHost* FormatEditor::host() const
     if (m_context.windows)
         return dynamic_cast<FormatEditorHost*>(m_context.windows->find(WindowId::Export));
     return nullptr;
-}
-
-void FormatEditor::selectRow(int r)
-{
-    m_row = qBound(0, r, m_grid.fieldCount());
-    showRow(*m_MSHFlexGrid2, m_row);
-}
-
-void FormatEditor::selectField(int r)
-{
-    m_fieldRow = qBound(0, r, m_allFields.fieldCount());
-    showRow(*m_MSHFlexGrid1, m_fieldRow);
 }
 
 bool FormatEditor::loadExportLayout(const QString& fileName)
@@ -363,24 +302,8 @@ bool FormatEditor::loadExportLayout(const QString& fileName)
                 .arg(QDir::toNativeSeparators(path)));
         return false;
     }
-
-    EditorLayoutState state;
-    state.fileName = m_txtFileName->text();
-    state.viewName = m_txtViewName->text();
-    state.dateIndex = m_cmbDataFormat->currentIndex();
-    state.timeIndex = m_combformatTime->currentIndex();
-    const LayoutLoadResult result = loadEditorLayout(path, ExportLayout::current(), m_grid, state);
-    m_txtFileName->setText(state.fileName);
-    m_txtViewName->setText(state.viewName);
-    {
-        const QSignalBlocker blockDate(m_cmbDataFormat);
-        const QSignalBlocker blockTime(m_combformatTime);
-        m_cmbDataFormat->setCurrentIndex(state.dateIndex);
-        m_combformatTime->setCurrentIndex(state.timeIndex);
-    }
-    updateDelimiter();
-    selectRow(m_grid.fieldCount() > 0 ? 1 : 0);
-    refreshPanel();
+    const LayoutLoadResult result = m_draft.read(path);
+    showDraft();
     // a hidden editor reads along with the export window, which reports the same values itself
     if (!result.warnings.isEmpty() && isVisible())
         m_context.prompter.message(Prompter::Icon::Warning, m_context.title,
@@ -388,28 +311,6 @@ bool FormatEditor::loadExportLayout(const QString& fileName)
                                                   "as stored:\n") +
                                        result.warnings.join(u'\n'));
     return true;
-}
-
-void FormatEditor::updateDelimiter()
-{
-    const QString& delimiter = ExportLayout::current().delimiter;
-    const int option = DelimiterChoice::optionOf(delimiter);
-    if (option == DelimiterChoice::Custom)
-        m_txtDelimiter->setText(delimiter);
-    m_optDelimiter->button(option)->setChecked(true);
-    optDelimiter_Click(option);
-}
-
-void FormatEditor::refreshPreview(const QString& Delimiter_msg)
-{
-    m_txtSimpleExport->setText(::previewLine(ExportLayout::current(), m_grid.fieldRows(), Delimiter_msg,
-                                             m_cmbDataFormat->currentText(),
-                                             m_combformatTime->currentText()));
-}
-
-void FormatEditor::rebuildPreview()
-{
-    refreshPreview(ExportLayout::current().delimiter);
 }
 
 void FormatEditor::exitEditor()
@@ -420,74 +321,9 @@ void FormatEditor::exitEditor()
         close();
 }
 
-void FormatEditor::MSHFlexGrid1_Click(int r)
+void FormatEditor::saveAndExit()
 {
-    selectField(r);
-}
-
-void FormatEditor::MSHFlexGrid2_Click(int r)
-{
-    selectRow(r);
-    refreshPanel();
-}
-
-void FormatEditor::cmdAdd_Click()
-{
-    if (m_fieldRow < 1)
-        return;
-    const int r = m_fields.add(m_allFields.row(m_fieldRow));
-    rebuildPreview();
-    selectField(0);
-    selectRow(r);
-    if (m_grid.fieldCount() >= 1)
-        showWidthControls(true);
-    refreshPanel();
-}
-
-void FormatEditor::cmdDelete_Click()
-{
-    if (m_row < 1)
-        return;
-    const int r = m_fields.remove(m_row);
-    rebuildPreview();
-    selectRow(r);
-    if (m_grid.fieldCount() > 0) {
-        showWidthControls(true);
-    } else {
-        showWidthControls(false);
-        m_lblFormat->hide();
-        m_cmbDataFormat->hide();
-    }
-    refreshPanel();
-}
-
-void FormatEditor::cmdUp_Click()
-{
-    const int r = m_fields.moveUp(m_row);
-    if (r == m_row)
-        return;
-    selectRow(r);
-    rebuildPreview();
-}
-
-void FormatEditor::cmdDown_Click()
-{
-    const int r = m_fields.moveDown(m_row);
-    if (r == m_row)
-        return;
-    selectRow(r);
-    rebuildPreview();
-}
-
-void FormatEditor::cmdSaveExit_Click()
-{
-    EditorLayoutState state;
-    state.fileName = m_txtFileName->text();
-    state.viewName = m_txtViewName->text();
-    state.dateIndex = m_cmbDataFormat->currentIndex();
-    state.timeIndex = m_combformatTime->currentIndex();
-    const LayoutSaveResult result =
-        saveExportLayout(m_context.paths, ExportLayout::current(), m_grid.fieldRows(), state);
+    const LayoutSaveResult result = m_draft.save(m_context.paths, ExportLayout::current());
     switch (result.status) {
     case LayoutSaveResult::Status::EmptyName:
     case LayoutSaveResult::Status::BadName:
@@ -499,179 +335,12 @@ void FormatEditor::cmdSaveExit_Click()
     case LayoutSaveResult::Status::NoRows:
         break;
     }
-    const QString name = state.fileName;
+    // In either mode the saved name is listed (the list takes no duplicate), chosen and loaded.
+    const QString name = m_draft.fileName();
     if (FormatEditorHost* owner = host()) {
-        if (m_editorMode == NewLayout)
-            owner->addLayoutName(name);
+        owner->addLayoutName(name);
         owner->showLayoutName(name);
         owner->loadLayout(name);
     }
     exitEditor();
-}
-
-void FormatEditor::cmdCancel_Click()
-{
-    exitEditor();
-}
-
-void FormatEditor::optDelimiter_Click(int index)
-{
-    ExportLayout::current().delimiter = DelimiterChoice::delimiterOf(index, m_txtDelimiter->text());
-    refreshPreview(ExportLayout::current().delimiter);
-}
-
-void FormatEditor::showWidthControls(bool on)
-{
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_lblWidth, m_txtFormatData, m_lblAlignment, m_cmbAlignmentData})
-        w->setVisible(on);
-}
-
-void FormatEditor::refreshPanel()
-{
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             m_lblFormat, m_cmbDataFormat, m_combformatTime, m_lblYear, m_Option1, m_Option2, m_lblIn,
-             m_lblOut, m_txtIN, m_txtOUT, m_optIN, m_optOUT, m_XPFrame1, m_lblPad, m_txtStr})
-        w->hide();
-    m_Label1->clear();
-
-    const bool field = m_row >= 1 && m_row <= m_grid.fieldCount();
-    // The header row is no field: while it is selected the panel's controls edit nothing.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_txtFormatData, m_cmbAlignmentData, m_txtStr, m_optIN,
-                                                      m_optOUT, m_txtIN, m_txtOUT})
-        w->setEnabled(field);
-    showRow(*m_MSHFlexGrid2, m_row);
-    if (m_grid.fieldCount() == 0)
-        return;
-    if (!field) {
-        showWidthControls(false);
-        return;
-    }
-
-    const ExportLayout& layout = ExportLayout::current();
-    {
-        const QSignalBlocker blockWidth(m_txtFormatData);
-        const QSignalBlocker blockAlignment(m_cmbAlignmentData);
-        const QSignalBlocker blockPad(m_txtStr);
-        m_txtFormatData->setText(m_grid.row(m_row).width);
-        const qint16 alignment = layout.alignmentOf(m_row);
-        m_cmbAlignmentData->setCurrentIndex(alignment >= 0 && alignment <= 2 ? alignment : -1);
-        m_txtStr->setText(layout.padOf(m_row));
-    }
-    showWidthControls(true);
-    m_lblPad->show();
-    m_txtStr->show();
-    const QString name = m_grid.row(m_row).field;
-    m_Label1->setText(name);
-
-    const auto hideWidthAlignmentPad = [this] {
-        showWidthControls(false);
-        m_lblPad->hide();
-        m_txtStr->hide();
-    };
-    if (name == QStringLiteral("Date")) {
-        m_lblFormat->show();
-        m_cmbDataFormat->show();
-        hideWidthAlignmentPad();
-        m_lblYear->show();
-        m_Option1->show();
-        m_Option2->show();
-        (layout.yearForm == QStringLiteral("TH") ? m_Option2 : m_Option1)->setChecked(true);
-    } else if (name == QStringLiteral("Time")) {
-        m_lblFormat->show();
-        m_combformatTime->show();
-        hideWidthAlignmentPad();
-    } else if (name == QStringLiteral("Event")) {
-        m_lblWidth->hide();
-        m_txtFormatData->hide();
-        m_lblPad->hide();
-        m_txtStr->hide();
-        m_lblIn->show();
-        m_lblOut->show();
-        m_txtIN->show();
-        m_txtOUT->show();
-        m_optIN->show();
-        m_optOUT->show();
-        m_XPFrame1->show();
-        const QSignalBlocker blockIn(m_txtIN);
-        const QSignalBlocker blockOut(m_txtOUT);
-        const QSignalBlocker blockInOnly(m_optIN);
-        const QSignalBlocker blockOutOnly(m_optOUT);
-        m_txtIN->setText(layout.inText);
-        m_txtOUT->setText(layout.outText);
-        m_optIN->setChecked(layout.inOnly == 1);
-        m_optOUT->setChecked(layout.outOnly == 1);
-    }
-}
-
-bool FormatEditor::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_txtFormatData && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_Backspace)
-            m_widthEntry.keyPressed(WidthEntry::Backspace);
-        else if (!key->text().isEmpty() && key->text().front().isPrint())
-            m_widthEntry.keyPressed(key->text().front().unicode());
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void FormatEditor::txtFormatData_Change(const QString& text)
-{
-    if (m_row >= 1 && m_widthEntry.accepts(text)) {
-        m_fields.setWidth(m_row, text);
-        rebuildPreview();
-        return;
-    }
-    const QSignalBlocker block(m_txtFormatData);
-    m_txtFormatData->setText(m_grid.row(m_row).width);
-}
-
-void FormatEditor::cmbAlignmentData_Click(int index)
-{
-    if (index >= 0)
-        m_fields.setAlignment(m_row, static_cast<qint16>(index));
-}
-
-void FormatEditor::txtStr_Change(const QString& text)
-{
-    m_fields.setPad(m_row, text);
-}
-
-void FormatEditor::Option1_Click()
-{
-    ExportLayout::current().yearForm = QStringLiteral("EN");
-}
-
-void FormatEditor::Option2_Click()
-{
-    ExportLayout::current().yearForm = QStringLiteral("TH");
-}
-
-void FormatEditor::txtIN_Change(const QString& text)
-{
-    ExportLayout::current().inText = text;
-}
-
-void FormatEditor::txtOUT_Change(const QString& text)
-{
-    ExportLayout::current().outText = text;
-}
-
-void FormatEditor::optIN_Click(bool checked)
-{
-    m_fields.setInOnly(checked);
-    if (checked) {
-        const QSignalBlocker block(m_optOUT);
-        m_optOUT->setChecked(false);
-    }
-}
-
-void FormatEditor::optOUT_Click(bool checked)
-{
-    m_fields.setOutOnly(checked);
-    if (checked) {
-        const QSignalBlocker block(m_optIN);
-        m_optIN->setChecked(false);
-    }
 }

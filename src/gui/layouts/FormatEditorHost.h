@@ -9,7 +9,7 @@ class FormatEditorHost
 public:
     virtual ~FormatEditorHost() = default;
 
-    // Adds a layout name to the list (a new layout was saved).
+    // Adds a layout name to the list unless it is listed already (a layout was saved under it).
     virtual void addLayoutName(const QString& name) = 0;
     // Makes the name the list's text.
     virtual void showLayoutName(const QString& name) = 0;

@@ -123,10 +123,13 @@ bool MainWindow::openLocalDatabase()
 
 bool MainWindow::openTimeAttendanceDatabase()
 {
-    if (::openTimeAttendanceDatabase())
+    const Outcome opened = ::openTimeAttendanceDatabase();
+    if (opened)
         return true;
-    m_context.prompter.message(Prompter::Icon::Critical, QStringLiteral("Not connect"),
-                               QStringLiteral("Can not connect database TA"));
+    m_context.prompter.message(
+        Prompter::Icon::Critical, QStringLiteral("Not connect"),
+        QStringLiteral("Can not connect database TA\n%1\nThe connection settings are in %2.")
+            .arg(opened.error(), TimeAttendanceSettings::location()));
     return false;
 }
 

@@ -37,7 +37,8 @@ private:
     void buildSideBar();
     // Opens LocalConnection; a failure is shown with its reason and stops the action.
     bool openLocalDatabase();
-    // Opens TimeAttendanceConnection; a failure shows "Can not connect database TA".
+    // Opens TimeAttendanceConnection; a failure shows "Can not connect database TA" with the
+    // driver's reason and where the connection settings are.
     bool openTimeAttendanceDatabase();
     // Shows the window, or tells the operator that this version has none of that kind yet.
     void showWindow(WindowId id, int item);

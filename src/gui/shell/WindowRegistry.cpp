@@ -6,27 +6,64 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include <utility>
+
 namespace {
 
-// The frame of a child window; tells its owner when it has really closed (a child may refuse).
+// The frame of a child window. The frame and its window live and die together: a window that
+// closes itself (an Exit button, a successful Connect) closes its frame, so no empty frame is left
+// behind; the frame tells its owner when it has really closed (a window may refuse).
 class ChildFrame final : public QMdiSubWindow
 {
 public:
-    explicit ChildFrame(std::function<void()> closed) : m_closed(std::move(closed))
+    ChildFrame() { setAttribute(Qt::WA_DeleteOnClose); }
+
+    void setClosed(std::function<void()> closed) { m_closed = std::move(closed); }
+
+    void setChild(QWidget* widget)
     {
-        setAttribute(Qt::WA_DeleteOnClose);
+        setWidget(widget);
+        widget->installEventFilter(this);
     }
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // A window that closed itself (not through this frame) takes the frame with it once its
+        // close has gone through; a window that refused to close stays shown and keeps its frame.
+        if (event->type() == QEvent::Close && watched == widget() && !m_closing)
+            QMetaObject::invokeMethod(this, &ChildFrame::closeAfterChild, Qt::QueuedConnection);
+        return QMdiSubWindow::eventFilter(watched, event);
+    }
+
     void closeEvent(QCloseEvent* event) override
     {
+        m_closing = true;
         QMdiSubWindow::closeEvent(event);
-        if (event->isAccepted() && m_closed)
-            m_closed();
+        m_closing = false;
+        if (event->isAccepted() && m_closed) {
+            const auto closed = std::exchange(m_closed, {});
+            closed();
+        }
     }
 
 private:
+    void closeAfterChild()
+    {
+        QWidget* child = widget();
+        if (child && !child->isHidden())
+            return;
+        if (child) {
+            // it has answered its close already; it is not asked again
+            child->removeEventFilter(this);
+            setWidget(nullptr);
+            child->deleteLater();
+        }
+        close();
+    }
+
     std::function<void()> m_closed;
+    bool m_closing = false;
 };
 
 } // namespace
@@ -72,8 +109,13 @@ QWidget* WindowRegistry::window(WindowId id)
     if (kind == m_kinds.end())
         return nullptr;
     QWidget* widget = kind->second.create(m_context);
-    auto* frame = new ChildFrame([this, id] { m_open.erase(id); });
-    frame->setWidget(widget);
+    auto* frame = new ChildFrame;
+    frame->setClosed([this, id, frame] {
+        // a frame closing late must not forget a newer window of the same kind
+        if (frameOf(id) == frame)
+            m_open.erase(id);
+    });
+    frame->setChild(widget);
     m_area.addSubWindow(frame);
     if (!widget->testAttribute(Qt::WA_Resized))
         frame->adjustSize();

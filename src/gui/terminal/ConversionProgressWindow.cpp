@@ -7,9 +7,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-ConversionProgressWindow::ConversionProgressWindow(QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::FramelessWindowHint), m_label1(new QLabel(QStringLiteral("Loading "), this)),
-      m_label2(new QLabel(this))
+ConversionProgressWindow::ConversionProgressWindow(QWidget* mainWindow, QWidget* clientArea)
+    : QWidget(clientArea ? clientArea : mainWindow, Qt::FramelessWindowHint), m_mainWindow(mainWindow),
+      m_label1(new QLabel(QStringLiteral("Loading "), this)), m_label2(new QLabel(this))
 {
     setObjectName(QStringLiteral("ConversionProgressWindow"));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -33,8 +33,8 @@ ConversionProgressWindow::ConversionProgressWindow(QWidget* mainWindow)
 void ConversionProgressWindow::showCentered()
 {
     adjustSize();
-    if (QWidget* parent = parentWidget())
-        centerChildWindow(*parent, *this);
+    if (m_mainWindow)
+        centerChildWindow(*m_mainWindow, *this);
     show();
     raise();
     setFocus();

@@ -11,8 +11,11 @@ class ConversionProgressWindow final : public QWidget
     Q_OBJECT
 
 public:
-    explicit ConversionProgressWindow(QWidget* mainWindow);
-    // Places the window in the main window as every child window is placed, shows and paints it.
+    // clientArea is where the main window shows its child windows (the MDI area's viewport); the
+    // window lives there, so it is placed in the same coordinates as every other child window.
+    // Without one it lives directly in mainWindow.
+    explicit ConversionProgressWindow(QWidget* mainWindow, QWidget* clientArea = nullptr);
+    // Places the window as every child window is placed, shows and paints it.
     void showCentered();
     // Shows done of total as " 42 %"; paints at once, as the conversion holds the window's thread.
     void setProgress(qint64 done, qint64 total);
@@ -21,6 +24,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QWidget* m_mainWindow;
     QLabel* m_label1;
     QLabel* m_label2;
 };

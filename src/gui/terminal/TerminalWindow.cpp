@@ -14,6 +14,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
@@ -224,8 +225,12 @@ bool TerminalWindow::convertLog()
             return false;
         }
     }
-    if (!m_splash)
-        m_splash = new ConversionProgressWindow(window());
+    if (!m_splash) {
+        // inside the main window it goes where the child windows are, beside the side bar
+        auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+        QWidget* clientArea = frame && frame->mdiArea() ? frame->mdiArea()->viewport() : nullptr;
+        m_splash = new ConversionProgressWindow(window(), clientArea);
+    }
     m_splash->setProgress(0, 1);
     m_splash->showCentered();
     const auto result =

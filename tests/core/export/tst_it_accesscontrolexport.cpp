@@ -10,6 +10,7 @@
 #include "fixtures/QorSimProcess.h"
 #include "fixtures/TestFiles.h"
 
+#include <QScopeGuard>
 #include <QSqlError>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -41,6 +42,8 @@ private Q_SLOTS:
     void everyFilterCombination_data();
     void everyFilterCombination();
     void textExportFromRalog();
+    void personIdsAsTheServerKeepsThem_data();
+    void personIdsAsTheServerKeepsThem();
     void timeAttendanceExportFromRalog();
     void personsFromUserTable();
 
@@ -417,6 +420,49 @@ void TestAccessControlExport::textExportFromRalog()
     QVERIFY(none.ok());
     QCOMPARE(none->status, ExportReport::Status::NoData);
     QVERIFY(!QFile::exists(request.outputFile));
+}
+
+void TestAccessControlExport::personIdsAsTheServerKeepsThem_data()
+{
+    QTest::addColumn<bool>("textColumn");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QByteArray>("expected");
+    const QByteArray seven = "7,2024/01/10,09:15:00\r\n";
+    QTest::newRow("number column, leading zeros")
+        << false << "007, 15" << seven + "15,2024/01/09,08:00:00\r\n";
+    QTest::newRow("text column holding other IDs") << true << "7" << seven;
+    QTest::newRow("text column, typed as stored")
+        << true << "A12" << QByteArray("A12,2024/01/11,07:00:00\r\n");
+}
+
+void TestAccessControlExport::personIdsAsTheServerKeepsThem()
+{
+    QFETCH(bool, textColumn);
+    QFETCH(QString, box);
+    QFETCH(QByteArray, expected);
+    const auto restore = qScopeGuard([this] {
+        m_server.exec(QStringLiteral("delete from RALog"));
+        m_server.exec(QStringLiteral("alter table RALog alter column UID type int using UID::int"));
+    });
+    m_server.addLog(15, 3, 1, QStringLiteral("2024/01/09 08:00:00"), 0);
+    m_server.addLog(7, 1, 2, QStringLiteral("2024/01/10 09:15:00"), 1);
+    if (textColumn) {
+        QVERIFY(m_server.exec(QStringLiteral("alter table RALog alter column UID type varchar(20)")));
+        QVERIFY(m_server.exec(
+            QStringLiteral("insert into RALog values ('A12', 3, 1, '2024-01-11 07:00:00', 1)")));
+    }
+    TextExportRequest request;
+    request.filter.chosenEmployees = true;
+    request.filter.employees = box;
+    request.outputFile = m_dir->filePath(QStringLiteral("out.txt"));
+    const auto lineFor = [](const PunchRecord& r) {
+        return QStringList{r.hid, r.wDate, r.wTime}.join(u',');
+    };
+    const Expected<ExportReport> report =
+        TextExport(AppPaths(m_dir->path()), m_progress).exportAccessControl(request, lineFor);
+    QVERIFY2(report.ok(), qPrintable(report.error()));
+    QCOMPARE(report->status, ExportReport::Status::Exported);
+    QCOMPARE(TestFiles::read(request.outputFile), expected);
 }
 
 void TestAccessControlExport::timeAttendanceExportFromRalog()

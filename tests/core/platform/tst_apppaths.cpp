@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -17,6 +18,8 @@ private Q_SLOTS:
     void badOption();
     void uncreatableDirectoryIsReported();
     void defaultWithoutOption();
+    void programFolderAsDataDirectory_data();
+    void programFolderAsDataDirectory();
     void filesInTheDirectory();
 };
 
@@ -84,6 +87,26 @@ void TestAppPaths::defaultWithoutOption()
     const Expected<AppPaths> paths = AppPaths::fromArguments(arguments);
     QVERIFY2(paths.ok(), qPrintable(paths.error()));
     QCOMPARE(paths->dataDir(), QDir::cleanPath(AppPaths::defaultDataDir()));
+}
+
+void TestAppPaths::programFolderAsDataDirectory_data()
+{
+    QTest::addColumn<QString>("programDir");
+    QTest::addColumn<bool>("usedAsData");
+    QTest::newRow("writable folder of a portable copy") << QStringLiteral("<tmp>") << true;
+    QTest::newRow("installed under /usr, even for root") << QStringLiteral("/usr/bin") << false;
+    QTest::newRow("missing folder") << QStringLiteral("/nonexistent/tqtool") << false;
+}
+
+void TestAppPaths::programFolderAsDataDirectory()
+{
+    QFETCH(QString, programDir);
+    QFETCH(bool, usedAsData);
+    QTemporaryDir tmp;
+    if (programDir == u"<tmp>")
+        programDir = tmp.path();
+    const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QCOMPARE(AppPaths::defaultDataDirFor(programDir), usedAsData ? programDir : perUser);
 }
 
 void TestAppPaths::filesInTheDirectory()

@@ -1,5 +1,4 @@
 #include "core/layouts/LayoutFile.h"
-#include "core/layouts/LayoutPreselection.h"
 #include "core/platform/Cp874.h"
 #include "core/platform/IniFile.h"
 #include "core/storage/Connections.h"
@@ -24,6 +23,8 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -61,13 +62,14 @@ class TestExportWindow : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void preselectionRule_data();
-    void preselectionRule();
     void captionsAndInitialState();
     void startUpShowsNoExportCommand();
     void preselection_data();
     void preselection();
     void unknownRememberedLayoutLoadsNothing();
+    void exportWithoutFieldsIsRefused_data();
+    void exportWithoutFieldsIsRefused();
+    void editWithoutLayoutSaysSo();
     void optionButtonsEnableTheirControls_data();
     void optionButtonsEnableTheirControls();
     void choosingLayoutLoadsGridAndPreview();
@@ -81,6 +83,7 @@ private Q_SLOTS:
     void cancelledFileDialogWritesNothing();
     void formatNameRememberedAfterExport();
     void busyExportIgnoresSecondPress();
+    void busyWindowRefusesToClose();
     void exportFailureIsShown();
     void unloadClosesLocalConnection();
 
@@ -193,31 +196,6 @@ ExportWindow* TestExportWindow::openExportInTAMode()
     return m_window;
 }
 
-void TestExportWindow::preselectionRule_data()
-{
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<bool>("taMode");
-    QTest::addColumn<QString>("formatName");
-    QTest::addColumn<int>("expected"); // -1: nothing selected
-    const QStringList names{u"Default"_qs, u"TA_format"_qs, u"Week"_qs};
-    QTest::newRow("remembered") << names << false << "Week" << 2;
-    QTest::newRow("empty name takes the first") << names << false << "" << 0;
-    QTest::newRow("TAMode ignores the name") << names << true << "Week" << 1;
-    QTest::newRow("exact comparison") << names << false << "week" << -1;
-    QTest::newRow("not listed") << names << false << "Gone" << -1;
-    QTest::newRow("TAMode without TA_format") << QStringList{u"Default"_qs} << true << "Default" << -1;
-    QTest::newRow("no layouts") << QStringList() << false << "" << -1;
-}
-
-void TestExportWindow::preselectionRule()
-{
-    QFETCH(QStringList, names);
-    QFETCH(bool, taMode);
-    QFETCH(QString, formatName);
-    QFETCH(int, expected);
-    QCOMPARE(preselectedLayout(names, taMode, formatName).value_or(-1), expected);
-}
-
 void TestExportWindow::captionsAndInitialState()
 {
     QVERIFY(openExport(2));
@@ -245,10 +223,8 @@ void TestExportWindow::captionsAndInitialState()
     // the first choice of each pair, and the controls of the second ones disabled
     for (const char* on : {"OptSearch_0", "optDataType_0", "Option1", "Option3"})
         QVERIFY2(child<QRadioButton>(on)->isChecked(), on);
-    for (const char* off : {"txtEmployee", "txtFID"})
-        QVERIFY2(!child<QLineEdit>(off)->isEnabled(), off);
-    QVERIFY(!button("cmdSearch")->isEnabled());
-    QVERIFY(!button("XPButton1")->isEnabled());
+    for (const char* off : {"txtEmployee", "cmdSearch", "dtpExport_0", "dtpExport_1", "txtFID", "XPButton1"})
+        QVERIFY2(!child<QWidget>(off)->isEnabled(), off);
     QVERIFY(!child<QProgressBar>("ProgressBar1")->isVisible());
     // the format editor of the main window is attached: New and Edit work
     QVERIFY(button("cmdNew")->isEnabled());
@@ -318,6 +294,51 @@ void TestExportWindow::unknownRememberedLayoutLoadsNothing()
     QCOMPARE(m_window->grid().rowCount(), 1);
     QVERIFY(child<QLineEdit>("txtSimpleExport")->text().isEmpty());
     QVERIFY(ExportLayout::current().path.isEmpty());
+}
+
+void TestExportWindow::exportWithoutFieldsIsRefused_data()
+{
+    QTest::addColumn<bool>("cleared"); // false: the remembered layout is not listed
+    QTest::newRow("nothing selected") << false;
+    QTest::newRow("grid cleared") << true;
+}
+
+void TestExportWindow::exportWithoutFieldsIsRefused()
+{
+    QFETCH(bool, cleared);
+    addPunch(u"7"_qs, u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs, u"1"_qs);
+    QVERIFY(TestFiles::write(output(), "earlier export\r\n"));
+    const QString settings = m_context->paths.settingsFile();
+    if (!cleared)
+        QVERIFY(writeIniValue(u"text"_qs, u"FormatName"_qs, u"Gone"_qs, settings));
+    QVERIFY(openExport(2));
+    if (cleared)
+        QTest::mouseClick(button("cmdClear"), Qt::LeftButton);
+    const QString remembered = readIniValue(u"text"_qs, u"FormatName"_qs, u"(none)"_qs, settings);
+    m_prompter->queueFileName(output());
+    QTest::mouseClick(button("cmdExport"), Qt::LeftButton);
+    QVERIFY(m_prompter->fileAsks().isEmpty());
+    QCOMPARE(m_prompter->shown().size(), 1);
+    QCOMPARE(m_prompter->last().icon, Prompter::Icon::Critical);
+    QVERIFY2(m_prompter->last().text.contains(u"no fields"_qs), qPrintable(m_prompter->last().text));
+    QCOMPARE(TestFiles::read(output()), QByteArray("earlier export\r\n"));
+    QVERIFY(!QFile::exists(m_context->paths.stagingFile()));
+    QCOMPARE(readIniValue(u"text"_qs, u"FormatName"_qs, u"(none)"_qs, settings), remembered);
+    QVERIFY(button("cmdExport")->isEnabled());
+}
+
+void TestExportWindow::editWithoutLayoutSaysSo()
+{
+    QVERIFY(writeIniValue(u"text"_qs, u"FormatName"_qs, u"Gone"_qs, m_context->paths.settingsFile()));
+    QVERIFY(openExport(2));
+    QCOMPARE(layouts()->currentIndex(), -1);
+    QTest::mouseClick(button("cmdEdit"), Qt::LeftButton);
+    QVERIFY(m_prompter->fileAsks().isEmpty());
+    QCOMPARE(m_prompter->shown().size(), 1);
+    QVERIFY2(m_prompter->last().text.startsWith(u"No layout is selected"_qs),
+             qPrintable(m_prompter->last().text));
+    QWidget* editor = m_main->windows().find(WindowId::EditExport);
+    QVERIFY(!editor || !editor->isVisible());
 }
 
 void TestExportWindow::optionButtonsEnableTheirControls_data()
@@ -552,6 +573,47 @@ void TestExportWindow::busyExportIgnoresSecondPress()
     QCOMPARE(TestFiles::read(output()).count('\n'), 50);
     QVERIFY(button("cmdExport")->isEnabled());
     QVERIFY(!m_window->isExporting());
+}
+
+void TestExportWindow::busyWindowRefusesToClose()
+{
+    for (int i = 0; i < 50; ++i)
+        addPunch(QString::number(i), u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs, u"1"_qs);
+    QVERIFY(openExport(2));
+    auto* frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
+    QVERIFY(frame);
+    bool ran = false;
+    // inside the export, when it first handles the window's events: the frame's close box, then Exit
+    QTimer::singleShot(0, m_window, [&] {
+        ran = m_window->isExporting();
+        QStyleOptionTitleBar bar;
+        bar.initFrom(frame);
+        bar.titleBarFlags = frame->windowFlags();
+        bar.subControls = QStyle::SC_All;
+        bar.rect =
+            QRect(0, 0, frame->width(), frame->style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, frame));
+        const QPoint closeBox =
+            frame->style()
+                ->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarCloseButton, frame)
+                .center();
+        QTest::mouseMove(frame, closeBox);
+        QTest::mouseClick(frame, Qt::LeftButton, {}, closeBox);
+        QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
+    });
+    m_prompter->queueFileName(output());
+    QTest::mouseClick(button("cmdExport"), Qt::LeftButton);
+    QVERIFY(ran);
+    const QString stillRunning = u"An export is still running. Close the window when it has finished."_qs;
+    QCOMPARE(m_prompter->texts(), (QStringList{stillRunning, stillRunning, u"Export successfully"_qs}));
+    QCOMPARE(TestFiles::read(output()).count('\n'), 50);
+    QVERIFY(m_window && m_window->isVisible());
+    QCOMPARE(m_main->windows().find(WindowId::Export), m_window.data());
+    // the export has ended: Exit closes the window and its frame
+    QPointer<QMdiSubWindow> watch(frame);
+    QTest::mouseClick(button("cmdCancel"), Qt::LeftButton);
+    QTRY_VERIFY(m_window.isNull());
+    QTRY_VERIFY(watch.isNull());
+    QVERIFY(!m_main->windows().find(WindowId::Export));
 }
 
 void TestExportWindow::exportFailureIsShown()

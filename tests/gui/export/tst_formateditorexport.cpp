@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,14 +28,15 @@ namespace {
 
 const QDate Today(2024, 5, 31);
 
-// Two fields, comma-separated: the person in five characters and the terminal in three.
+// Two fields, comma-separated: the person in six characters, right-aligned and filled with
+// "0", and the terminal in three, left-aligned and filled with "*".
 const QByteArray TwoFields =
     "[ZUNDataView]\r\nRows=2\r\nDelimiter=,\r\nViewName=Pair\r\n"
-    "[ZUNData\\ROW\\1]\r\nTextMatrix=UID\r\nFixedWidth=5\r\nAlignmentData=1\r\n"
+    "[ZUNData\\ROW\\1]\r\nTextMatrix=UID\r\nFixedWidth=6\r\nAlignmentData=1\r\n"
     "spData=0\r\nFormatDateType=0\r\nFormatTimeType=0\r\nFormatYear=EN\r\n"
     "IN=1\r\nOUT=2\r\n"
-    "[ZUNData\\ROW\\2]\r\nTextMatrix=Kestrum ID\r\nFixedWidth=3\r\nAlignmentData=1\r\n"
-    "spData=0\r\nFormatDateType=0\r\nFormatTimeType=0\r\nFormatYear=EN\r\n"
+    "[ZUNData\\ROW\\2]\r\nTextMatrix=Kestrum ID\r\nFixedWidth=3\r\nAlignmentData=0\r\n"
+    "spData=*\r\nFormatDateType=0\r\nFormatTimeType=0\r\nFormatYear=EN\r\n"
     "IN=1\r\nOUT=2\r\n";
 
 } // namespace
@@ -52,8 +54,12 @@ private Q_SLOTS:
     void newAfterCloseStartsEmpty();
     void editLoadsTheListedLayout();
     void savedNewLayoutIsListedAndLoaded();
-    void cancelLeavesTheExportGrid();
     void builtLayoutExportsWhatItsPreviewPromised();
+    void leavingWithoutSaveKeepsTheExport_data();
+    void leavingWithoutSaveKeepsTheExport();
+    void newThenCancelKeepsInOnly();
+    void savedNameIsListedAndSelected_data();
+    void savedNameIsListedAndSelected();
 
 private:
     template <typename T> T* in(QWidget* w, const char* name)
@@ -63,7 +69,8 @@ private:
             qFatal("no control %s", name);
         return c;
     }
-    void startUp();
+    // The layout remembered under FormatName is preselected.
+    void startUp(const QString& layout = QStringLiteral("Pair"));
     void openExport();
     FormatEditor* editor()
     {
@@ -75,6 +82,20 @@ private:
                           view->visualRect(view->model()->index(r, 0)).center());
     }
     void addField(FormatEditor* e, const char* name);
+    // Shows the export window's text-export button as side-bar item 2 does, leaving the editor.
+    void showTextExport()
+    {
+        QVERIFY(m_main->windows().open(WindowId::Export, 2) == m_export);
+        QVERIFY(in<QPushButton>(m_export, "cmdExport")->isVisible());
+    }
+    // Exports the local punches to a file and returns its bytes.
+    QByteArray exportToFile(const char* fileName);
+    void setName(FormatEditor* e, const QString& name)
+    {
+        QLineEdit* box = in<QLineEdit>(e, "txtFileName");
+        box->selectAll();
+        QTest::keyClicks(box, name);
+    }
     void addPunch(const char* hid, const char* fid, const char* date, const char* time, const char* status);
     QStringList exportGridNames()
     {
@@ -125,12 +146,14 @@ void TestGuiFormatEditorExport::cleanup()
     m_dir.reset();
 }
 
-void TestGuiFormatEditorExport::startUp()
+void TestGuiFormatEditorExport::startUp(const QString& layout)
 {
+    QVERIFY(writeIniValue(QStringLiteral("text"), QStringLiteral("FormatName"), layout,
+                          m_context->paths.settingsFile()));
     // as the program starts: the export window is the first window, opened by no side-bar item
     m_export = qobject_cast<ExportWindow*>(m_main->windows().open(WindowId::Export));
     QVERIFY(m_export);
-    QCOMPARE(in<QComboBox>(m_export, "cmbFileFormat")->currentText(), QStringLiteral("Pair"));
+    QCOMPARE(in<QComboBox>(m_export, "cmbFileFormat")->currentText(), layout);
 }
 
 void TestGuiFormatEditorExport::openExport()
@@ -166,6 +189,17 @@ void TestGuiFormatEditorExport::addPunch(const char* hid, const char* fid, const
         {QString::fromLatin1(hid), QString::fromLatin1(fid), QString::fromLatin1(date),
          QString::fromLatin1(time), QString::fromLatin1(status)});
     QVERIFY2(done.ok(), qPrintable(done.error()));
+}
+
+QByteArray TestGuiFormatEditorExport::exportToFile(const char* fileName)
+{
+    const QString output = m_dir->filePath(QString::fromLatin1(fileName));
+    m_prompter->clear();
+    m_prompter->queueFileName(output);
+    QTest::mouseClick(in<QPushButton>(m_export, "cmdExport"), Qt::LeftButton);
+    if (m_prompter->texts() != QStringList{QStringLiteral("Export successfully")})
+        return "not exported: " + m_prompter->texts().join(u'|').toUtf8();
+    return TestFiles::read(output);
 }
 
 void TestGuiFormatEditorExport::editorIsLoadedHiddenWithTheExportWindow()
@@ -215,7 +249,7 @@ void TestGuiFormatEditorExport::editLoadsTheListedLayout()
     QCOMPARE(e->editorMode(), FormatEditor::EditLayout);
     QCOMPARE(in<QLineEdit>(e, "txtFileName")->text(), QStringLiteral("Pair"));
     QCOMPARE(e->exportFields().fieldCount(), 2);
-    QCOMPARE(in<QLineEdit>(e, "txtSimpleExport")->text(), QStringLiteral("00000,02"));
+    QCOMPARE(in<QLineEdit>(e, "txtSimpleExport")->text(), QStringLiteral("000000,02"));
 }
 
 void TestGuiFormatEditorExport::savedNewLayoutIsListedAndLoaded()
@@ -246,22 +280,6 @@ void TestGuiFormatEditorExport::savedNewLayoutIsListedAndLoaded()
     QTRY_VERIFY(!editor());
     QCOMPARE(list->count(), listed + 1);
     QCOMPARE(list->currentText(), QStringLiteral("Week"));
-}
-
-void TestGuiFormatEditorExport::cancelLeavesTheExportGrid()
-{
-    startUp();
-    QTest::mouseClick(in<QPushButton>(m_export, "cmdEdit"), Qt::LeftButton);
-    FormatEditor* e = editor();
-    clickRow(in<QTableView>(e, "MSHFlexGrid2"), 1);
-    QTest::mouseClick(in<QPushButton>(e, "cmdDelete"), Qt::LeftButton);
-    QCOMPARE(e->exportFields().fieldCount(), 1);
-    QTest::mouseClick(in<QPushButton>(e, "cmdCancel"), Qt::LeftButton);
-    QTRY_VERIFY(!editor());
-    QCOMPARE(exportGridNames(), (QStringList{QStringLiteral("UID"), QStringLiteral("Kestrum ID")}));
-    // the alignment and pad lists already lost the deleted field's entries
-    QCOMPARE(ExportLayout::current().padOf(1), QStringLiteral("0"));
-    QCOMPARE(ExportLayout::current().alignmentOf(1), qint16(1));
 }
 
 void TestGuiFormatEditorExport::builtLayoutExportsWhatItsPreviewPromised()
@@ -322,6 +340,115 @@ void TestGuiFormatEditorExport::builtLayoutExportsWhatItsPreviewPromised()
         for (int f = 0; f < samples.size(); ++f)
             QCOMPARE(values[f].size(), samples[f].size());
     }
+}
+
+void TestGuiFormatEditorExport::leavingWithoutSaveKeepsTheExport_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("new, cancel, new, cancel") << QStringLiteral("new cancel new cancel");
+    QTest::newRow("edit, delete, cancel") << QStringLiteral("edit delete cancel");
+    QTest::newRow("edit, delete, close box") << QStringLiteral("edit delete close");
+    QTest::newRow("new, delete, semicolon, still open") << QStringLiteral("new delete semicolon");
+}
+
+void TestGuiFormatEditorExport::leavingWithoutSaveKeepsTheExport()
+{
+    QFETCH(QString, steps);
+    startUp();
+    showTextExport();
+    const QString preview = in<QLineEdit>(m_export, "txtSimpleExport")->text();
+    QCOMPARE(preview, QStringLiteral("000000,02"));
+    for (const QString& step : steps.split(u' ')) {
+        if (step == QLatin1String("new") || step == QLatin1String("edit")) {
+            QTest::mouseClick(in<QPushButton>(m_export, step == QLatin1String("new") ? "cmdNew" : "cmdEdit"),
+                              Qt::LeftButton);
+            QVERIFY(editor() && editor()->isVisible());
+        } else if (step == QLatin1String("delete")) {
+            clickRow(in<QTableView>(editor(), "MSHFlexGrid2"), 1);
+            QTest::mouseClick(in<QPushButton>(editor(), "cmdDelete"), Qt::LeftButton);
+        } else if (step == QLatin1String("semicolon")) {
+            in<QRadioButton>(editor(), "optDelimiter_0")->click();
+        } else if (step == QLatin1String("cancel")) {
+            QTest::mouseClick(in<QPushButton>(editor(), "cmdCancel"), Qt::LeftButton);
+            QTRY_VERIFY(!editor());
+        } else {
+            auto* frame = qobject_cast<QMdiSubWindow*>(editor()->parentWidget());
+            QVERIFY(frame && frame->close());
+            QTRY_VERIFY(!editor());
+        }
+    }
+    QCOMPARE(exportGridNames(), (QStringList{QStringLiteral("UID"), QStringLiteral("Kestrum ID")}));
+    QCOMPARE(in<QLineEdit>(m_export, "txtSimpleExport")->text(), preview);
+    addPunch("12345", "07", "2024/05/31", "08:05:03", "0");
+    addPunch("54321", "11", "2024/01/09", "17:30:00", "0");
+    QCOMPARE(exportToFile("kept.txt"), QByteArray("012345,07*\r\n054321,11*\r\n"));
+}
+
+void TestGuiFormatEditorExport::newThenCancelKeepsInOnly()
+{
+    // the person and the event, which is written as an entry whatever the punch was
+    const QByteArray gate = "[ZUNDataView]\r\nRows=2\r\nDelimiter=,\r\n"
+                            "[ZUNData\\ROW\\1]\r\nTextMatrix=UID\r\nFixedWidth=6\r\nAlignmentData=1\r\n"
+                            "spData=0\r\n"
+                            "[ZUNData\\ROW\\2]\r\nTextMatrix=Event\r\nFixedWidth=2\r\nAlignmentData=1\r\n"
+                            "spData=0\r\nIN=I\r\nOUT=O\r\nINOnly=1\r\nOUTOnly=0\r\n";
+    QVERIFY(TestFiles::write(m_context->paths.layoutFile(QStringLiteral("Gate")), gate));
+    startUp(QStringLiteral("Gate"));
+    showTextExport();
+    QTest::mouseClick(in<QPushButton>(m_export, "cmdNew"), Qt::LeftButton);
+    QTest::mouseClick(in<QPushButton>(editor(), "cmdCancel"), Qt::LeftButton);
+    QTRY_VERIFY(!editor());
+
+    addPunch("12345", "07", "2024/05/31", "08:00:00", "0");
+    addPunch("12345", "07", "2024/05/31", "17:00:00", "0");
+    QRadioButton* filtered = in<QRadioButton>(m_export, "optDataType_1");
+    QTest::mouseClick(filtered, Qt::LeftButton, {}, QPoint(6, filtered->height() / 2));
+    QVERIFY(filtered->isChecked());
+    QCOMPARE(exportToFile("gate.txt"), QByteArray("012345,I\r\n012345,I\r\n"));
+}
+
+void TestGuiFormatEditorExport::savedNameIsListedAndSelected_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("added");
+    QTest::newRow("edit, saved under a new name") << QStringLiteral("cmdEdit") << QStringLiteral("Week") << 1;
+    QTest::newRow("edit, saved under its name") << QStringLiteral("cmdEdit") << QStringLiteral("Pair") << 0;
+    QTest::newRow("new, saved under a listed name")
+        << QStringLiteral("cmdNew") << QStringLiteral("Pair") << 0;
+}
+
+void TestGuiFormatEditorExport::savedNameIsListedAndSelected()
+{
+    QFETCH(QString, command);
+    QFETCH(QString, name);
+    QFETCH(int, added);
+    startUp();
+    showTextExport();
+    QComboBox* list = in<QComboBox>(m_export, "cmbFileFormat");
+    const int listed = list->count();
+    QTest::mouseClick(in<QPushButton>(m_export, command.toLatin1().constData()), Qt::LeftButton);
+    QCOMPARE(in<QLineEdit>(editor(), "txtFileName")->text(), QStringLiteral("Pair"));
+    setName(editor(), name);
+    QTest::mouseClick(in<QPushButton>(editor(), "cmdSaveExit"), Qt::LeftButton);
+    QTRY_VERIFY(!editor());
+
+    QCOMPARE(list->count(), listed + added);
+    QCOMPARE(list->currentText(), name);
+    QCOMPARE(list->findText(name, Qt::MatchFixedString | Qt::MatchCaseSensitive), list->currentIndex());
+    QCOMPARE(exportGridNames(), (QStringList{QStringLiteral("UID"), QStringLiteral("Kestrum ID")}));
+    addPunch("12345", "07", "2024/05/31", "08:05:03", "0");
+    QCOMPARE(exportToFile("saved.txt"), QByteArray("012345,07*\r\n"));
+    QCOMPARE(readIniValue(QStringLiteral("text"), QStringLiteral("FormatName"), QString(),
+                          m_context->paths.settingsFile()),
+             name);
+
+    // the next Edit opens the saved layout, without asking for a file
+    m_prompter->clear();
+    QTest::mouseClick(in<QPushButton>(m_export, "cmdEdit"), Qt::LeftButton);
+    QVERIFY(m_prompter->fileAsks().isEmpty());
+    QCOMPARE(in<QLineEdit>(editor(), "txtFileName")->text(), name);
+    QCOMPARE(editor()->exportFields().fieldCount(), 2);
 }
 
 QTEST_MAIN(TestGuiFormatEditorExport)

@@ -1,6 +1,13 @@
+#include "fixtures/TestPrompter.h"
+#include "gui/platform/AppContext.h"
+#include "gui/shell/CenterChildWindow.h"
+#include "gui/shell/MainWindow.h"
 #include "gui/terminal/ConversionProgressWindow.h"
 
 #include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestConversionProgressWindow : public QObject
@@ -11,6 +18,7 @@ private Q_SLOTS:
     void showsProgressInMainWindow_data();
     void showsProgressInMainWindow();
     void anyKeyCloses();
+    void placedLikeTheOtherChildWindows();
 };
 
 void TestConversionProgressWindow::showsProgressInMainWindow_data()
@@ -54,6 +62,24 @@ void TestConversionProgressWindow::anyKeyCloses()
     QVERIFY(splash.isVisible());
     QTest::keyClick(&splash, Qt::Key_A);
     QVERIFY(!splash.isVisible());
+}
+
+void TestConversionProgressWindow::placedLikeTheOtherChildWindows()
+{
+    QTemporaryDir dir;
+    TestPrompter prompter;
+    AppContext context{AppPaths(dir.path()), prompter};
+    MainWindow main(context);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    auto* splash = new ConversionProgressWindow(&main, main.mdiArea().viewport());
+    splash->showCentered();
+    // a child window of the same size, placed by the same rule, beside the side bar
+    QMdiSubWindow* frame = main.mdiArea().addSubWindow(new QWidget);
+    frame->show();
+    frame->resize(splash->frameGeometry().size());
+    centerChildWindow(main, *frame->widget());
+    QCOMPARE(splash->mapTo(&main, QPoint(0, 0)), frame->mapTo(&main, QPoint(0, 0)));
 }
 
 QTEST_MAIN(TestConversionProgressWindow)
