@@ -10,6 +10,10 @@
 #include <QDir>
 #include <QHash>
 
+#include <chrono>
+#include <future>
+#include <thread>
+
 #include <memory>
 
 namespace {
@@ -81,6 +85,19 @@ private:
     qint64 m_lines = 0;
 };
 
+// Copies the staging file to the chosen file on a thread of its own, handling the window's
+// events meanwhile: copying a large export and flushing it to disk would hold the window still.
+Outcome commitAside(StagedExportFile& file, RunProgress& progress)
+{
+    std::packaged_task<Outcome()> task([&file] { return file.commit(); });
+    std::future<Outcome> done = task.get_future();
+    std::thread copier(std::move(task));
+    while (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+        progress.yield();
+    copier.join();
+    return done.get();
+}
+
 // Ends a run whose lines are all in the staging file.
 Expected<ExportReport> complete(const LineWriter& lines, StagedExportFile& file, RunProgress& progress,
                                 ExportReport report)
@@ -95,13 +112,13 @@ Expected<ExportReport> complete(const LineWriter& lines, StagedExportFile& file,
     if (lines.lines() == 0) {
         // Rows were found, but none of a chosen employee: the file holds one blank line.
         file.writeLine(QStringLiteral(" "));
-        if (const Outcome committed = file.commit(); !committed)
+        if (const Outcome committed = commitAside(file, progress); !committed)
             return Expected<ExportReport>::failure(committed.error());
         report.status = ExportReport::Status::NoData;
         report.message = ExportMessages::NoData;
         return report;
     }
-    if (const Outcome committed = file.commit(); !committed)
+    if (const Outcome committed = commitAside(file, progress); !committed)
         return Expected<ExportReport>::failure(committed.error());
     progress.finish();
     report.status = ExportReport::Status::Exported;
@@ -182,6 +199,7 @@ Expected<ExportReport> TextExport::run(const TextExportRequest& request, const E
     const Expected<SearchResult> found = search(filter, sink);
     if (!found)
         return stopped(found.error(), request.outputFile);
+    m_progress.yield();
 
     ExportReport report;
     report.incomplete = found->incomplete;

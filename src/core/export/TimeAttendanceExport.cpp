@@ -171,6 +171,7 @@ Expected<ExportReport> TimeAttendanceExport::run(const Search& search)
         return report;
     }
 
+    m_progress.yield();
     Expected<qint64> written = grouped.finish();
     if (!written && grouped.groupingRefused()) {
         // The database does not take grouped statements: the same punches from the work table,
@@ -185,6 +186,7 @@ Expected<ExportReport> TimeAttendanceExport::run(const Search& search)
         rollback();
         return stopped(written.error());
     }
+    m_progress.yield();
     if (atomic && !m_target.commit()) {
         const QString reason = QStringLiteral("Cannot commit: ") + m_target.lastError().text();
         rollback();

@@ -75,6 +75,7 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
     if (Expected<QSqlQuery> emptied = executeStatement(m_local, QStringLiteral("Delete From tblExport1"));
         !emptied)
         return failed(emptied.error());
+    m_progress.yield();
     if (const Outcome opened = source.open(); !opened)
         return failed(opened.error());
     WorkTableWriter writer(m_local);
@@ -112,6 +113,7 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
     }
     if (const Outcome finished = writer.finish(); !finished)
         return failed(finished.error());
+    m_progress.yield();
     if (!m_local.commit())
         return failed(QStringLiteral("Cannot commit the work table: ") + m_local.lastError().text());
     return result;

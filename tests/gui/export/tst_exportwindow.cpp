@@ -8,6 +8,7 @@
 #include "gui/platform/AppContext.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/SideBar.h"
+#include "gui/shell/WindowRegistry.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -33,6 +34,20 @@
 namespace {
 
 const QDate Today(2024, 5, 31);
+
+class PaintCounter final : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // A layout of our own: the person right-aligned in five characters filled with "0", the date as
 // yyyy/MM/dd, the time and the event, separated by ";".
@@ -83,6 +98,7 @@ private Q_SLOTS:
     void cancelledFileDialogWritesNothing();
     void formatNameRememberedAfterExport();
     void busyExportIgnoresSecondPress();
+    void sideBarWaitsForRunningExport();
     void busyWindowRefusesToClose();
     void exportFailureIsShown();
     void unloadClosesLocalConnection();
@@ -551,6 +567,8 @@ void TestExportWindow::busyExportIgnoresSecondPress()
     QVERIFY(openExport(2));
     QProgressBar* bar = child<QProgressBar>("ProgressBar1");
     QSignalSpy moved(bar, &QProgressBar::valueChanged);
+    PaintCounter painted;
+    bar->installEventFilter(&painted);
     bool exporting = false;
     bool enabledWhileRunning = true;
     bool barShown = false;
@@ -570,9 +588,32 @@ void TestExportWindow::busyExportIgnoresSecondPress()
     QCOMPARE(m_prompter->texts(), QStringList{u"Export successfully"_qs});
     QVERIFY(moved.size() > 2);
     QCOMPARE(moved.last().constFirst().toInt(), 100);
+    // moved with every row, but not painted for every row: that would cost more than the rows
+    QVERIFY2(painted.count < moved.size() / 2, qPrintable(QString::number(painted.count)));
     QCOMPARE(TestFiles::read(output()).count('\n'), 50);
     QVERIFY(button("cmdExport")->isEnabled());
     QVERIFY(!m_window->isExporting());
+}
+
+void TestExportWindow::sideBarWaitsForRunningExport()
+{
+    for (int i = 0; i < 50; ++i)
+        addPunch(QString::number(i), u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs, u"1"_qs);
+    QVERIFY(openExport(2));
+    // the side bar's terminal item, pressed while the export handles the window's events
+    QTimer::singleShot(0, m_window, [this] { openExport(1); });
+    m_prompter->queueFileName(output());
+    QTest::mouseClick(button("cmdExport"), Qt::LeftButton);
+    QCOMPARE(m_prompter->texts(),
+             (QStringList{u"The export window is still working. Choose again when it has "
+                          "finished."_qs,
+                          u"Export successfully"_qs}));
+    QCOMPARE(TestFiles::read(output()).count('\n'), 50);
+    QVERIFY(!m_main->windows().find(WindowId::Connect));
+    // the local database was not reopened under the run, and is free for the next one
+    addPunch(u"51"_qs, u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs, u"1"_qs);
+    openExport(1);
+    QVERIFY(m_main->windows().find(WindowId::Connect));
 }
 
 void TestExportWindow::busyWindowRefusesToClose()
