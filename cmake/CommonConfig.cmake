@@ -1,5 +1,6 @@
 # Build strictness in one place: every target links tq_common.
 option(WITH_ASAN "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(TQ_FUZZ "Build the fuzz targets of tests/fuzz with clang's libFuzzer, ASan and UBSan" OFF)
 
 add_library(tq_common INTERFACE)
 target_compile_features(tq_common INTERFACE cxx_std_20)
@@ -15,6 +16,16 @@ target_compile_definitions(tq_common INTERFACE
 if(WITH_ASAN)
     target_compile_options(tq_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
         -fno-sanitize-recover=undefined)
+    target_link_options(tq_common INTERFACE -fsanitize=address,undefined)
+endif()
+
+if(TQ_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+        message(FATAL_ERROR "TQ_FUZZ needs clang: configure with CC=clang CXX=clang++")
+    endif()
+    # coverage for the fuzzer in everything; the fuzz targets add libFuzzer's main
+    target_compile_options(tq_common INTERFACE -fsanitize=fuzzer-no-link,address,undefined
+        -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(tq_common INTERFACE -fsanitize=address,undefined)
 endif()
 

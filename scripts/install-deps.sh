@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build ccache clang-format pkg-config
+    build-essential cmake ninja-build ccache clang-format clang libclang-rt-14-dev pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-odbc libgl-dev
     unixodbc unixodbc-dev odbc-postgresql tdsodbc postgresql sqlite3 libsqlite3-dev
     fonts-thai-tlwg fonts-dejavu-core xvfb x11-apps imagemagick

@@ -4,49 +4,84 @@
 #include "core/accesscontrol/QorClient.h"
 #include "core/storage/Connections.h"
 
-QString accessControlUsage()
+namespace {
+
+const QCommandLineOption
+    SourceOption(QStringLiteral("source"),
+                 QStringLiteral("Where the punches come from: local, the local database, or "
+                                "qor, the access-control server's RALog (default: local)."),
+                 QStringLiteral("local|qor"));
+const QCommandLineOption PullOption(
+    QStringLiteral("pull"),
+    QStringLiteral("With --source qor: first bring the facilities' logs into RALog and keep them on the "
+                   "facilities (keep), delete them there (delete), or pull nothing (none) (default: keep)."),
+    QStringLiteral("keep|delete|none"));
+const QCommandLineOption
+    HostOption(QStringLiteral("qor-host"),
+               QStringLiteral("With --source qor: the SQL Server's host (default: the one "
+                              "stored by the connection window)."),
+               QStringLiteral("HOST"));
+const QCommandLineOption
+    PortOption(QStringLiteral("qor-port"),
+               QStringLiteral("With --source qor: the SQL Server's port (default: stored)."),
+               QStringLiteral("PORT"));
+const QCommandLineOption
+    UserOption(QStringLiteral("qor-user"),
+               QStringLiteral("With --source qor: the SQL Server login (default: stored)."),
+               QStringLiteral("LOGIN"));
+const QCommandLineOption
+    PasswordOption(QStringLiteral("qor-password"),
+                   QStringLiteral("With --source qor: the login's password (default: stored)."),
+                   QStringLiteral("PASSWORD"));
+const QCommandLineOption DriverOption(
+    QStringLiteral("qor-driver"),
+    QStringLiteral("With --source qor: the ODBC driver (default: the setting DRIVERSQL, else FreeTDS)."),
+    QStringLiteral("ODBC-DRIVER"));
+const QCommandLineOption ServicePortOption(
+    QStringLiteral("service-port"),
+    QStringLiteral("With --source qor: the access-control service's port on the server (default: 4900)."),
+    QStringLiteral("N"));
+
+} // namespace
+
+QList<QCommandLineOption> accessControlOptions()
 {
-    return QStringLiteral(
-        "[--source local|qor] [--pull keep|delete|none] [--qor-host HOST] [--qor-port PORT] "
-        "[--qor-user LOGIN] [--qor-password PASSWORD] [--qor-driver ODBC-DRIVER] "
-        "[--service-port N]");
+    return {SourceOption, PullOption,     HostOption,   PortOption,
+            UserOption,   PasswordOption, DriverOption, ServicePortOption};
 }
 
-bool takeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChosen,
-                             CliAccessControlSource& source)
+bool takeAccessControlSource(CliContext& ctx, bool& fromAccessControl, CliAccessControlSource& source)
 {
+    const QCommandLineParser& options = ctx.options;
+    const QString from = options.value(SourceOption);
+    if (options.isSet(SourceOption) && from != u"local" && from != u"qor") {
+        ctx.err << "--source is local or qor.\n";
+        return false;
+    }
+    fromAccessControl = from == u"qor";
     source.login = readAccessControlLogin(ctx.paths);
     source.driver = readAccessControlDriver(ctx.paths);
-    bool missing = false;
     bool given = false;
-    const auto take = [&](const char* name, QString& target) {
-        bool absent = false;
-        const std::optional<QString> value = options.take(QString::fromLatin1(name), &absent);
-        if (absent) {
-            ctx.err << name << " needs a value.\n";
-            missing = true;
-        }
-        if (value) {
-            target = *value;
+    const auto take = [&](const QCommandLineOption& option, QString& target) {
+        if (options.isSet(option)) {
+            target = options.value(option);
             given = true;
         }
     };
-    take("--qor-host", source.login.host);
-    take("--qor-port", source.login.port);
-    take("--qor-user", source.login.user);
-    take("--qor-password", source.login.password);
-    take("--qor-driver", source.driver);
+    take(HostOption, source.login.host);
+    take(PortOption, source.login.port);
+    take(UserOption, source.login.user);
+    take(PasswordOption, source.login.password);
+    take(DriverOption, source.driver);
     QString servicePort;
     QString pull;
-    take("--service-port", servicePort);
-    take("--pull", pull);
-    if (missing)
-        return false;
-    if (given && !qorChosen) {
+    take(ServicePortOption, servicePort);
+    take(PullOption, pull);
+    if (given && !fromAccessControl) {
         ctx.err << "The --qor-*, --service-port and --pull options go with --source qor.\n";
         return false;
     }
-    if (!servicePort.isEmpty()) {
+    if (options.isSet(ServicePortOption)) {
         bool ok = false;
         source.servicePort = servicePort.toInt(&ok);
         if (!ok || source.servicePort < 1 || source.servicePort > 65535) {

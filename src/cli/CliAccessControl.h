@@ -3,6 +3,8 @@
 #include "cli/CliContext.h"
 #include "core/accesscontrol/AccessControlLogin.h"
 
+#include <QCommandLineOption>
+
 #include <optional>
 
 // The access-control source of the export commands: the connection comes from the stored
@@ -17,15 +19,14 @@ struct CliAccessControlSource
     std::optional<qint16> pullFlag = 0;
 };
 
-// The options shown in the commands' usage.
-QString accessControlUsage();
+// --source, --pull, --qor-host, --qor-port, --qor-user, --qor-password, --qor-driver and
+// --service-port.
+QList<QCommandLineOption> accessControlOptions();
 
-// Takes --qor-host, --qor-port, --qor-user, --qor-password, --qor-driver, --service-port and
-// --pull keep|delete|none from the options, over the stored settings. False, with the reason on
-// the error stream, on bad usage. qorChosen tells whether --source qor was given: the options
-// are refused without it.
-bool takeAccessControlSource(CliContext& ctx, CliOptions& options, bool qorChosen,
-                             CliAccessControlSource& source);
+// Reads the access-control options over the stored settings into source, and fromAccessControl
+// (--source qor). False, with the reason on the error stream, on bad usage: the options other
+// than --source are refused without --source qor.
+bool takeAccessControlSource(CliContext& ctx, bool& fromAccessControl, CliAccessControlSource& source);
 
 // Opens AccessControlConnection and runs the pull. False, with the reason on the error stream,
 // when the connection failed or the pull stopped on a database error: no export may follow.

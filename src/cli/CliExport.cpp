@@ -2,10 +2,10 @@
 
 #include "cli/CliAccessControl.h"
 
-#include "core/export/ExportFilter.h"
 #include "core/export/TextExport.h"
 #include "core/export/TimeAttendanceExport.h"
 #include "core/layouts/LayoutFile.h"
+#include "core/layouts/LineBuilder.h"
 #include "core/storage/Connections.h"
 #include "core/storage/TimeAttendanceConnection.h"
 
@@ -14,76 +14,75 @@
 
 namespace {
 
-const QString FilterUsage =
-    QStringLiteral("[--employees LIST] [--terminals LIST] [--from yyyy/MM/dd --to yyyy/MM/dd] ") +
-    accessControlUsage();
+const QCommandLineOption OutputOption(
+    QStringLiteral("output"),
+    QStringLiteral("The text file to write (required); it is replaced only when the whole export succeeded."),
+    QStringLiteral("FILE"));
+const QCommandLineOption LayoutOption(QStringLiteral("layout"),
+                                      QStringLiteral("The layout by name: ExportFormat/NAME.ini in the data "
+                                                     "directory. Give this or --layout-file."),
+                                      QStringLiteral("NAME"));
+const QCommandLineOption LayoutFileOption(QStringLiteral("layout-file"),
+                                          QStringLiteral("The layout from a file anywhere."),
+                                          QStringLiteral("PATH"));
+const QCommandLineOption
+    DataOption(QStringLiteral("data"),
+               QStringLiteral("raw: every punch with its own direction code; filtered: each "
+                              "person's day paired into IN and OUT (default: raw)."),
+               QStringLiteral("raw|filtered"));
+const QCommandLineOption
+    EmployeesOption(QStringLiteral("employees"),
+                    QStringLiteral("Only these employees: IDs separated by commas, in the "
+                                   "order their lines are wanted (default: all)."),
+                    QStringLiteral("LIST"));
+const QCommandLineOption TerminalsOption(
+    QStringLiteral("terminals"),
+    QStringLiteral("Only the punches of these terminals: numbers separated by commas (default: all)."),
+    QStringLiteral("LIST"));
+const QCommandLineOption
+    FromOption(QStringLiteral("from"),
+               QStringLiteral("The first day, yyyy/MM/dd, Christian or Buddhist era; goes "
+                              "with --to (default: every day)."),
+               QStringLiteral("DATE"));
+const QCommandLineOption ToOption(QStringLiteral("to"), QStringLiteral("The last day, as --from."),
+                                  QStringLiteral("DATE"));
+const QCommandLineOption TaConnectionOption(
+    QStringLiteral("ta-connection"),
+    QStringLiteral("The time-attendance database's ODBC connection string (default: the connection settings "
+                   "of the time-attendance program)."),
+    QStringLiteral("ODBC"));
 
-// Reads the filter options shared by both commands; false (with the reason on err) on bad usage.
-bool takeFilter(CliOptions& options, ExportFilter& filter, QTextStream& err, bool& fromAccessControl)
+bool noArguments(CliContext& ctx)
 {
-    bool missing = false;
-    const auto take = [&](const char* name) {
-        bool absent = false;
-        std::optional<QString> value = options.take(QString::fromLatin1(name), &absent);
-        if (absent) {
-            err << name << " needs a value.\n";
-            missing = true;
-        }
-        return value;
-    };
-    const std::optional<QString> employees = take("--employees");
-    const std::optional<QString> terminals = take("--terminals");
-    const std::optional<QString> from = take("--from");
-    const std::optional<QString> to = take("--to");
-    const std::optional<QString> data = take("--data");
-    const std::optional<QString> source = take("--source");
-    if (missing)
-        return false;
-    if (employees) {
-        filter.chosenEmployees = true;
-        filter.employees = *employees;
-    }
-    if (terminals) {
-        filter.chosenTerminals = true;
-        filter.terminals = *terminals;
-    }
-    if (from.has_value() != to.has_value()) {
-        err << "--from and --to go together.\n";
-        return false;
-    }
-    if (from) {
-        // As the export window does with its two date pickers.
-        filter.dateRange = true;
-        filter.from = christianDateText(*from);
-        filter.to = christianDateText(*to);
-        if (filter.from.isEmpty() || filter.to.isEmpty()) {
-            err << "--from and --to take dates written yyyy/MM/dd.\n";
-            return false;
-        }
-    }
-    if (data && *data != u"raw" && *data != u"filtered") {
-        err << "--data is raw or filtered.\n";
-        return false;
-    }
-    filter.filtered = data && *data == u"filtered";
-    if (source && *source != u"local" && *source != u"qor") {
-        err << "--source is local or qor.\n";
-        return false;
-    }
-    fromAccessControl = source && *source == u"qor";
-    return true;
+    if (ctx.options.positionalArguments().isEmpty())
+        return true;
+    ctx.err << "Unexpected argument: " << ctx.options.positionalArguments().constFirst() << '\n';
+    return false;
 }
 
-bool noneLeft(const CliOptions& options, QTextStream& err)
+void takeLists(const CliContext& ctx, ExportFilter& filter)
 {
-    if (options.rest().isEmpty())
-        return true;
-    err << "unexpected arguments: " << options.rest().join(u' ') << '\n';
-    return false;
+    if (ctx.options.isSet(EmployeesOption)) {
+        filter.chosenEmployees = true;
+        filter.employees = ctx.options.value(EmployeesOption);
+    }
+    if (ctx.options.isSet(TerminalsOption)) {
+        filter.chosenTerminals = true;
+        filter.terminals = ctx.options.value(TerminalsOption);
+    }
+}
+
+// Reports rows done while an export runs.
+void showProgress(CliContext& ctx, RunProgress& progress)
+{
+    progress.setListener([&ctx, &progress](int) {
+        ctx.progress.update(QStringLiteral("Exporting"), progress.steps(), -1, QStringLiteral("rows"));
+    });
 }
 
 int finish(CliContext& ctx, const Expected<ExportReport>& report)
 {
+    ctx.progress.clear();
     if (!report) {
         ctx.err << report.error() << '\n';
         return CliExit::Failure;
@@ -92,43 +91,43 @@ int finish(CliContext& ctx, const Expected<ExportReport>& report)
     return CliExit::Success;
 }
 
-} // namespace
-
-// export --output FILE (--layout NAME | --layout-file PATH) [--data raw|filtered] [filters]
-int cliExport(CliContext& ctx, const QStringList& args)
+int runExport(CliContext& ctx)
 {
-    const QString usage =
-        QStringLiteral("usage: tqtool-cli export --output FILE (--layout NAME | --layout-file "
-                       "PATH) [--data raw|filtered] ") +
-        FilterUsage + u'\n';
-    CliOptions options(args);
-    bool missing = false;
-    const std::optional<QString> output = options.take(QStringLiteral("--output"), &missing);
-    const std::optional<QString> name = options.take(QStringLiteral("--layout"), &missing);
-    const std::optional<QString> layoutFile = options.take(QStringLiteral("--layout-file"), &missing);
     ExportFilter filter;
     bool qor = false;
     CliAccessControlSource source;
-    if (missing || !takeFilter(options, filter, ctx.err, qor) ||
-        !takeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) || !output ||
-        output->isEmpty() || name.has_value() == layoutFile.has_value()) {
-        ctx.err << usage;
-        return CliExit::Usage;
-    }
+    if (!noArguments(ctx) || !takeDateRange(ctx, filter) || !takeAccessControlSource(ctx, qor, source))
+        return ctx.usageError({});
+    const QString data = ctx.options.value(DataOption);
+    if (ctx.options.isSet(DataOption) && data != u"raw" && data != u"filtered")
+        return ctx.usageError(QStringLiteral("--data is raw or filtered."));
+    filter.filtered = data == u"filtered";
+    takeLists(ctx, filter);
+    const QString output = ctx.options.value(OutputOption);
+    if (output.isEmpty())
+        return ctx.usageError(QStringLiteral("--output is missing."));
+    const bool byName = ctx.options.isSet(LayoutOption);
+    if (byName == ctx.options.isSet(LayoutFileOption))
+        return ctx.usageError(QStringLiteral("Give either --layout or --layout-file."));
 
     QString path;
-    if (name) {
+    if (byName) {
         if (const Outcome ready = ensureExportFormatDir(ctx.paths); !ready) {
             ctx.err << ready.error() << '\n';
             return CliExit::Failure;
         }
-        path = ctx.paths.layoutFile(*name);
+        const Expected<QString> named = layoutFileNamed(ctx.paths, ctx.options.value(LayoutOption));
+        if (!named) {
+            ctx.err << named.error() << '\n';
+            return CliExit::Failure;
+        }
+        path = *named;
     } else {
-        path = *layoutFile;
+        path = ctx.options.value(LayoutFileOption);
     }
     if (!QFileInfo(path).isFile()) {
         ctx.err << "There is no layout file " << path
-                << (name ? ". Run \"tqtool-cli layouts\" to see the layouts there are.\n" : ".\n");
+                << (byName ? ". Run \"tqtool-cli layouts\" to see the layouts there are.\n" : ".\n");
         return CliExit::Failure;
     }
     ExportLayout& layout = ExportLayout::current();
@@ -136,10 +135,17 @@ int cliExport(CliContext& ctx, const QStringList& args)
     const LayoutLoadResult loaded = loadExportLayout(path, layout, grid);
     for (const QString& warning : loaded.warnings)
         ctx.err << warning << '\n';
+    if (loaded.refused)
+        return CliExit::Failure;
     const Expected<ExportLineBuilder> lineFor = layoutLineBuilder(
         layout, grid.fieldRows(), filter.filtered ? ExportDataType::Filtered : ExportDataType::Raw);
     if (!lineFor) {
         ctx.err << lineFor.error() << '\n';
+        return CliExit::Failure;
+    }
+    // A refused output stops the run before anything is pulled from the access-control server.
+    if (const Outcome usable = checkExportOutput(ctx.paths, output, path); !usable) {
+        ctx.err << usable.error() << '\n';
         return CliExit::Failure;
     }
 
@@ -153,37 +159,68 @@ int cliExport(CliContext& ctx, const QStringList& args)
         return CliExit::Failure;
     }
     RunProgress progress;
+    showProgress(ctx, progress);
     TextExport exporter(ctx.paths, progress);
-    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, *output}, *lineFor)
-                                     : exporter.exportLocal({filter, *output}, *lineFor));
+    const int code = finish(ctx, qor ? exporter.exportAccessControl({filter, output, path}, *lineFor)
+                                     : exporter.exportLocal({filter, output, path}, *lineFor));
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::AccessControlConnection);
     return code;
 }
 
-// export-ta [filters] [--ta-connection ODBC-STRING]: the time-attendance database of the stored
-// connection settings, or the one the connection string names.
-int cliExportTA(CliContext& ctx, const QStringList& args)
+int runExportTA(CliContext& ctx)
 {
-    const QString usage = QStringLiteral("usage: tqtool-cli export-ta ") + FilterUsage +
-                          QStringLiteral(" [--ta-connection ODBC]\n");
-    CliOptions options(args);
-    bool missing = false;
-    const std::optional<QString> connection = options.take(QStringLiteral("--ta-connection"), &missing);
     ExportFilter filter;
     bool qor = false;
     CliAccessControlSource source;
-    if (missing || !takeFilter(options, filter, ctx.err, qor) ||
-        !takeAccessControlSource(ctx, options, qor, source) || !noneLeft(options, ctx.err) ||
-        (connection && connection->isEmpty())) {
-        ctx.err << usage;
-        return CliExit::Usage;
-    }
+    if (!noArguments(ctx) || !takeDateRange(ctx, filter) || !takeAccessControlSource(ctx, qor, source))
+        return ctx.usageError({});
+    takeLists(ctx, filter);
+    const QString connection = ctx.options.value(TaConnectionOption);
+    if (ctx.options.isSet(TaConnectionOption) && connection.isEmpty())
+        return ctx.usageError(QStringLiteral("--ta-connection needs a connection string."));
+    return exportToTimeAttendance(ctx, filter, connection, qor ? &source : nullptr);
+}
 
-    if (connection) {
+} // namespace
+
+QList<QCommandLineOption> dateRangeOptions()
+{
+    return {FromOption, ToOption};
+}
+
+QCommandLineOption taConnectionOption()
+{
+    return TaConnectionOption;
+}
+
+bool takeDateRange(CliContext& ctx, ExportFilter& filter)
+{
+    const bool from = ctx.options.isSet(FromOption);
+    if (from != ctx.options.isSet(ToOption)) {
+        ctx.err << "--from and --to go together.\n";
+        return false;
+    }
+    if (!from)
+        return true;
+    // As the export window does with its two date pickers.
+    filter.dateRange = true;
+    filter.from = christianDateText(ctx.options.value(FromOption));
+    filter.to = christianDateText(ctx.options.value(ToOption));
+    if (filter.from.isEmpty() || filter.to.isEmpty()) {
+        ctx.err << "--from and --to take dates written yyyy/MM/dd.\n";
+        return false;
+    }
+    return true;
+}
+
+int exportToTimeAttendance(CliContext& ctx, const ExportFilter& filter, const QString& connection,
+                           const CliAccessControlSource* source)
+{
+    if (!connection.isEmpty()) {
         QSqlDatabase db =
             Connections::replace(Connections::TimeAttendanceConnection, QStringLiteral("QODBC"));
-        db.setDatabaseName(*connection);
+        db.setDatabaseName(connection);
         if (!db.open()) {
             ctx.err << "Cannot connect to the time-attendance database: " << db.lastError().text()
                     << "\nCheck the connection string and that the database server is running.\n";
@@ -199,14 +236,52 @@ int cliExportTA(CliContext& ctx, const QStringList& args)
         return CliExit::Failure;
     }
     int code = CliExit::Failure;
-    if (!qor || prepareAccessControlSource(ctx, source)) {
+    if (!source || prepareAccessControlSource(ctx, *source)) {
         RunProgress progress;
+        showProgress(ctx, progress);
         TimeAttendanceExport exporter(target, progress);
-        code = finish(ctx, qor ? exporter.exportAccessControl(filter) : exporter.exportLocal(filter));
+        code = finish(ctx, source ? exporter.exportAccessControl(filter) : exporter.exportLocal(filter));
     }
     target = QSqlDatabase();
     Connections::close(Connections::LocalConnection);
     Connections::close(Connections::TimeAttendanceConnection);
     Connections::close(Connections::AccessControlConnection);
     return code;
+}
+
+CliCommand exportCommand()
+{
+    QList<QCommandLineOption> options = {OutputOption, LayoutOption,    LayoutFileOption,
+                                         DataOption,   EmployeesOption, TerminalsOption};
+    options += dateRangeOptions();
+    options += accessControlOptions();
+    return {QStringLiteral("export"),
+            QStringLiteral("Export punches to a text file by a layout."),
+            QStringLiteral("--output FILE (--layout NAME | --layout-file PATH) [options]"),
+            QStringLiteral("Selects punches by employees, terminals and days, and writes one line per punch "
+                           "by the layout, in code page 874 with CR LF. Prints \"Export successfully\", or "
+                           "\"No data for export !!!\" when nothing was selected."),
+            options,
+            {},
+            true,
+            runExport};
+}
+
+CliCommand exportTACommand()
+{
+    QList<QCommandLineOption> options = {EmployeesOption, TerminalsOption};
+    options += dateRangeOptions();
+    options += TaConnectionOption;
+    options += accessControlOptions();
+    return {
+        QStringLiteral("export-ta"),
+        QStringLiteral("Export punches into the time-attendance database."),
+        QStringLiteral("[options]"),
+        QStringLiteral("Selects punches by employees, terminals and days, pairs each person's day into IN "
+                       "and OUT, and writes them into tblTransaction of the time-attendance database in "
+                       "one transaction; exporting a period twice leaves one row per punch."),
+        options,
+        {},
+        true,
+        runExportTA};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/CliContext.h"
+#include "cli/CliCommands.h"
 
-int cliLayouts(CliContext& ctx, const QStringList& args);
-int cliPreview(CliContext& ctx, const QStringList& args);
+CliCommand layoutsCommand();
+CliCommand previewCommand();

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "cli/CliContext.h"
+#include "cli/CliCommands.h"
 
 // import [FILE]: converts a log file (default the data directory's TQ90_log.bin).
-int cliImport(CliContext& ctx, const QStringList& args);
-// download --ip IP [--port N] [--erase]: downloads, converts, and erases only after the
-// conversion committed and only when the terminal's log is still the one downloaded.
-int cliDownload(CliContext& ctx, const QStringList& args);
+CliCommand importCommand();
+// download --ip IP [--port N] [--erase]: downloads and converts; erases only when the database
+// was shown to hold every punch of the log and the terminal's log is still the one downloaded.
+CliCommand downloadCommand();

@@ -18,6 +18,7 @@ private Q_SLOTS:
     void preview_data();
     void preview();
     void previewReportsHandMadeValues();
+    void previewRefusesLayoutBeyondLimits();
     void failures_data();
     void failures();
 
@@ -101,6 +102,20 @@ void TestCliLayouts::previewReportsHandMadeValues()
     QCOMPARE(r.code, 0);
     QCOMPARE(r.out, QStringLiteral("03\tศ0000001ศ\n"));
     QVERIFY2(r.err.contains(QStringLiteral("งาน.ini")) && r.err.contains(QStringLiteral("AlignmentData")),
+             qPrintable(r.err));
+}
+
+void TestCliLayouts::previewRefusesLayoutBeyondLimits()
+{
+    QVERIFY(QDir().mkpath(layoutDir()));
+    QVERIFY(TestFiles::write(
+        QDir(layoutDir()).filePath(QStringLiteral("Wide.ini")),
+        "[ZUNDataView]\r\nRows=1\r\n[ZUNData\\ROW\\1]\r\nTextMatrix=UID\r\nFixedWidth=30000\r\n"));
+    const Run r = run({QStringLiteral("preview"), QStringLiteral("--layout"), QStringLiteral("Wide")});
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QString());
+    QVERIFY2(r.err.contains(QStringLiteral("Wide.ini")) &&
+                 r.err.contains(QStringLiteral("more than the 255")),
              qPrintable(r.err));
 }
 

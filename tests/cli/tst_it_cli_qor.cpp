@@ -24,6 +24,7 @@ private Q_SLOTS:
     void textExportMatchesLocalSource();
     void exportTAFromAccessControl();
     void pullNoneReadsWhatIsThere();
+    void refusedOutputPullsNothing();
     void databaseErrorStopsBeforeExport();
     void wrongPasswordIsRefused();
     void badUsage_data();
@@ -187,6 +188,24 @@ void TestCliQor::pullNoneReadsWhatIsThere()
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(r.out, QStringLiteral(" No data for export !!!\n"));
     QVERIFY(!QFile::exists(out));
+    QCOMPARE(m_server.rows(QStringLiteral("select count(*) from RALog")), QStringList{QStringLiteral("0")});
+}
+
+void TestCliQor::refusedOutputPullsNothing()
+{
+    QorClient client;
+    QCOMPARE(client.QorInitializeWithPassword(QStringLiteral("127.0.0.1"), m_sim->port(),
+                                              QStringLiteral("tarnish")),
+             0);
+    const std::optional<quint32> pending = client.pendingLogs(1);
+    QVERIFY(pending && *pending > 0);
+    const Run r = run(QStringList{QStringLiteral("export"), QStringLiteral("--output"),
+                                  m_dir->filePath(QStringLiteral("dataexport.db")),
+                                  QStringLiteral("--layout-file"), layout()} +
+                      qor() + QStringList{QStringLiteral("--pull"), QStringLiteral("delete")});
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("local database")), qPrintable(r.err));
+    QCOMPARE(client.pendingLogs(1), pending);
     QCOMPARE(m_server.rows(QStringLiteral("select count(*) from RALog")), QStringList{QStringLiteral("0")});
 }
 

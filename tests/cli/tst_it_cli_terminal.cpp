@@ -5,9 +5,13 @@
 #include "fixtures/Tq90SimProcess.h"
 
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -51,6 +55,10 @@ private Q_SLOTS:
     void downloadEraseEmptiesTerminal();
     void punchDuringDownloadIsNotErased();
     void failedConversionDoesNotErase();
+    void unverifiedStoreDoesNotErase();
+    void partialRecordBlocksErase();
+    void impossibleLogSizeIsNamed();
+    void progressOnlyOnATerminal();
     void emptyLog();
     void refusals_data();
     void refusals();
@@ -151,6 +159,87 @@ void TestCliTerminal::failedConversionDoesNotErase()
     QVERIFY2(r.err.contains(QStringLiteral("dataexport.db")) && r.err.contains(QStringLiteral("not erased")),
              qPrintable(r.err));
     QVERIFY(m_sim->command(QStringLiteral("status")).contains(QStringLiteral("50 punches")));
+}
+
+void TestCliTerminal::unverifiedStoreDoesNotErase()
+{
+    // the database takes the punches without a word and keeps none, as a failing disk may
+    QVERIFY(openLocalDatabase(AppPaths(m_dir->path())).ok());
+    QVERIFY(executeStatement(Connections::get(Connections::LocalConnection),
+                             QStringLiteral("CREATE TRIGGER vanish BEFORE INSERT ON tblexport "
+                                            "BEGIN SELECT RAISE(IGNORE); END"))
+                .ok());
+    Connections::close(Connections::LocalConnection);
+    const Run r = cli(QStringList{QStringLiteral("download"), QStringLiteral("--erase")} + target());
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("is not in the local database")) &&
+                 r.err.contains(QStringLiteral("not erased")),
+             qPrintable(r.err));
+    QVERIFY(!r.out.contains(QStringLiteral("deleted")));
+    QVERIFY(m_sim->command(QStringLiteral("status")).contains(QStringLiteral("50 punches")));
+}
+
+void TestCliTerminal::partialRecordBlocksErase()
+{
+    // a log of five punches and 15 bytes more: with the extra byte the file ends on a whole record
+    const QString file = m_dir->filePath(QStringLiteral("partial.bin"));
+    QVERIFY(TestFiles::write(file, generateLog(5, 4) + QByteArray(15, '\x7f')));
+    QVERIFY(m_sim->ok(QStringLiteral("load ") + file));
+    const Run r = cli(QStringList{QStringLiteral("download"), QStringLiteral("--erase")} + target());
+    QCOMPARE(r.code, 1);
+    QCOMPARE(r.out, QStringLiteral("Read 5 punches, 5 new.\n"));
+    QVERIFY2(r.err.contains(QStringLiteral("15 bytes")) && r.err.contains(QStringLiteral("not erased")),
+             qPrintable(r.err));
+    QVERIFY(m_sim->command(QStringLiteral("status")).contains(QStringLiteral("log 95 bytes")));
+    QCOMPARE(punchesInDatabase(m_dir->path()), 5);
+}
+
+void TestCliTerminal::impossibleLogSizeIsNamed()
+{
+    QVERIFY(m_sim->ok(QStringLiteral("fake-size 4294967295")));
+    const Run r = cli(QStringList{QStringLiteral("download"), QStringLiteral("--erase")} + target());
+    QCOMPARE(r.code, 1);
+    QVERIFY2(r.err.contains(QStringLiteral("4294967295 bytes")) &&
+                 r.err.contains(QStringLiteral("67108864 bytes")),
+             qPrintable(r.err));
+    QVERIFY(m_sim->command(QStringLiteral("status")).contains(QStringLiteral("50 punches")));
+}
+
+void TestCliTerminal::progressOnlyOnATerminal()
+{
+    const QString file = m_dir->filePath(QStringLiteral("big.bin"));
+    QVERIFY(TestFiles::write(file, generateLog(20000, 5) + QByteArray(1, '\0')));
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString terminal = QString::fromLocal8Bit(::ptsname(master));
+    // held open here too, so that what the program wrote stays readable after it ended
+    const int held = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    const auto importOnTerminal = [&](const QStringList& extra) {
+        QProcess p;
+        p.setStandardErrorFile(terminal);
+        p.start(QStringLiteral(TQTOOL_CLI_PATH),
+                QStringList{QStringLiteral("--data-dir"), m_dir->path(), QStringLiteral("import"), file} +
+                    extra);
+        p.waitForFinished(60000);
+        QByteArray shown;
+        char buffer[4096];
+        for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+            shown.append(buffer, n);
+        return std::make_pair(QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(shown));
+    };
+    const auto [out, shown] = importOnTerminal({});
+    const auto [quietOut, quietShown] = importOnTerminal({QStringLiteral("--quiet")});
+    ::close(held);
+    ::close(master);
+    QCOMPARE(out, QStringLiteral("Read 20000 punches, 20000 new.\n"));
+    QVERIFY2(shown.startsWith(QStringLiteral("\rImporting big.bin: ")) &&
+                 shown.contains(QStringLiteral("20000/20000 punches")) &&
+                 shown.contains(QStringLiteral("punches/s")) && shown.endsWith(QStringLiteral("\r\x1b[K")),
+             shown.toUtf8().toPercentEncoding(" /:").constData());
+    QCOMPARE(quietOut, QString());
+    QCOMPARE(quietShown, QString());
 }
 
 void TestCliTerminal::emptyLog()

@@ -91,7 +91,7 @@ Expected<ExportReport> ExportRunner::exportText(const Request& request, const Ex
         return ExportReport();
     }
     TextExport exporter(m_paths, m_progress);
-    const TextExportRequest textRequest{request.filter, output};
+    const TextExportRequest textRequest{request.filter, output, ExportLayout::current().path};
     if (ExportChoices::readsAccessControl(request.kind))
         return m_accessControl.exportText(exporter, textRequest, lineFor);
     return exporter.exportLocal(textRequest, lineFor);

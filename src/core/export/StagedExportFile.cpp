@@ -3,14 +3,15 @@
 #include "core/platform/Cp874.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 constexpr qsizetype FlushSize = 1 << 16;
 }
 
 StagedExportFile::StagedExportFile(QString stagingPath, QString outputPath)
-    : m_stagingPath(std::move(stagingPath)), m_outputPath(std::move(outputPath)), m_staging(m_stagingPath),
-      m_output(m_outputPath)
+    : m_stagingPath(std::move(stagingPath)), m_outputPath(std::move(outputPath)),
+      m_staging(m_stagingPath, CheckedFileWriter::Mode::Overwrite), m_output(m_outputPath)
 {}
 
 StagedExportFile::~StagedExportFile()
@@ -20,18 +21,15 @@ StagedExportFile::~StagedExportFile()
 
 Outcome StagedExportFile::begin()
 {
-    if (!m_output.open(QIODevice::WriteOnly))
+    if (!m_output.open())
         return Outcome::failure(
             QStringLiteral("Cannot write the export file %1: %2.\nChoose a folder where you "
                            "may create files, or close the program that holds the file.")
-                .arg(QDir::toNativeSeparators(m_outputPath), m_output.errorString()));
-    if (!m_staging.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const QString reason = m_staging.errorString();
+                .arg(QDir::toNativeSeparators(m_outputPath), m_output.reason()));
+    if (const Outcome opened = m_staging.open(); !opened) {
         abandon();
         return Outcome::failure(
-            QStringLiteral("Cannot write the staging file %1: %2.\nCheck that the program's "
-                           "data folder is writable.")
-                .arg(QDir::toNativeSeparators(m_stagingPath), reason));
+            QStringLiteral("%1.\nCheck that the program's data folder is writable.").arg(opened.error()));
     }
     return Outcome::success();
 }
@@ -41,68 +39,68 @@ void StagedExportFile::writeLine(const QString& line)
     Cp874::append(m_buffer, line);
     m_buffer += "\r\n";
     if (m_buffer.size() >= FlushSize)
-        m_writeFailed |= !flush().ok();
+        flush();
 }
 
 void StagedExportFile::writeEncodedLine(const QByteArray& line)
 {
     m_buffer += line;
     if (m_buffer.size() >= FlushSize)
-        m_writeFailed |= !flush().ok();
+        flush();
 }
 
-Outcome StagedExportFile::flush()
+void StagedExportFile::flush()
 {
-    if (m_buffer.isEmpty())
-        return Outcome::success();
-    const qint64 written = m_staging.write(m_buffer);
+    if (!m_buffer.isEmpty())
+        m_staging.write(m_buffer);
     m_buffer.resize(0); // keeps its room for the next lines
-    if (written < 0)
-        return Outcome::failure(m_staging.errorString());
-    return Outcome::success();
 }
 
 Outcome StagedExportFile::commit()
 {
-    const auto failed = [this](const QString& what, const QString& reason) {
+    const QString unchanged =
+        QStringLiteral(". The export file %1 was not changed; free some space or choose "
+                       "another folder, then export again.")
+            .arg(QDir::toNativeSeparators(m_outputPath));
+    flush();
+    if (const Outcome staged = m_staging.commit(); !staged) {
         abandon();
-        return Outcome::failure(what.arg(QDir::toNativeSeparators(m_stagingPath),
-                                         QDir::toNativeSeparators(m_outputPath), reason));
-    };
-    const Outcome flushed = flush();
-    if (m_writeFailed || !flushed || !m_staging.flush())
-        return failed(
-            QStringLiteral("Cannot write the staging file %1 (%3). The export file %2 was not changed."),
-            m_staging.errorString());
-    m_staging.close();
-    if (!m_staging.open(QIODevice::ReadOnly))
-        return failed(QStringLiteral("Cannot read back the staging file %1 (%3). The export file %2 was not "
-                                     "changed."),
-                      m_staging.errorString());
-    while (!m_staging.atEnd()) {
-        const QByteArray chunk = m_staging.read(FlushSize * 4);
-        if (chunk.isEmpty() || m_output.write(chunk) != chunk.size())
-            return failed(QStringLiteral("Cannot copy %1 to %2 (%3). The export file was not changed."),
-                          m_output.errorString());
+        return Outcome::failure(staged.error() + unchanged);
     }
-    m_staging.close();
-    if (!m_output.commit())
-        return failed(QStringLiteral("Cannot copy %1 to %2 (%3). The export file was not changed."),
-                      m_output.errorString());
-    m_staging.remove();
+    QFile staging(m_stagingPath);
+    if (!staging.open(QIODevice::ReadOnly)) {
+        const QString reason = staging.errorString();
+        abandon();
+        return Outcome::failure(QStringLiteral("Cannot read back the staging file %1: %2")
+                                    .arg(QDir::toNativeSeparators(m_stagingPath), reason) +
+                                unchanged);
+    }
+    while (!staging.atEnd()) {
+        const QByteArray chunk = staging.read(FlushSize * 4);
+        if (chunk.isEmpty()) {
+            const QString reason = staging.errorString();
+            abandon();
+            return Outcome::failure(QStringLiteral("Cannot read back the staging file %1: %2")
+                                        .arg(QDir::toNativeSeparators(m_stagingPath), reason) +
+                                    unchanged);
+        }
+        if (!m_output.write(chunk))
+            break;
+    }
+    staging.close();
+    if (const Outcome copied = m_output.commit(); !copied) {
+        abandon();
+        return Outcome::failure(copied.error() + unchanged);
+    }
+    QFile::remove(m_stagingPath);
     return Outcome::success();
 }
 
 void StagedExportFile::abandon()
 {
-    if (m_output.isOpen()) {
-        // A cancelled save file discards its temporary file on commit; the chosen file stays.
-        m_output.cancelWriting();
-        (void)m_output.commit();
-    }
+    m_output.cancel();
+    m_staging.cancel();
     m_buffer.clear();
-    if (m_staging.isOpen())
-        m_staging.close();
     if (QFile::exists(m_stagingPath))
         QFile::remove(m_stagingPath);
 }

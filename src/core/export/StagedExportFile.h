@@ -1,17 +1,17 @@
 #pragma once
 
+#include "core/platform/CheckedFileWriter.h"
 #include "core/platform/Outcome.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QSaveFile>
 #include <QString>
 
 // The road of an export's lines to the chosen file: every line goes into the staging file
 // (emptied when the run starts, kept open for the whole run, code page 874 with CR LF), and
 // at the end the staging file is copied beside the chosen file and renamed over it, then
 // deleted. The chosen file is therefore replaced only by a complete export; a run that fails
-// or is abandoned leaves it as it was and removes the staging file.
+// or is abandoned leaves it as it was and removes the staging file. Every write is checked, so
+// a full disk ends the run with the reason instead of a short file.
 class StagedExportFile final
 {
 public:
@@ -30,12 +30,11 @@ public:
     void abandon();
 
 private:
-    Outcome flush();
+    void flush();
 
     QString m_stagingPath;
     QString m_outputPath;
-    QFile m_staging;
-    QSaveFile m_output;
+    CheckedFileWriter m_staging;
+    CheckedFileWriter m_output;
     QByteArray m_buffer;
-    bool m_writeFailed = false;
 };

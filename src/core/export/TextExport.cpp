@@ -3,6 +3,7 @@
 #include "core/accesscontrol/AccessControlPunchSource.h"
 #include "core/export/StagedExportFile.h"
 #include "core/export/WorkTableReader.h"
+#include "core/platform/CheckedFileWriter.h"
 #include "core/platform/Cp874.h"
 #include "core/search/AttendanceSearch.h"
 #include "core/storage/Connections.h"
@@ -128,6 +129,25 @@ Expected<ExportReport> complete(const LineWriter& lines, StagedExportFile& file,
 
 } // namespace
 
+Outcome checkExportOutput(const AppPaths& paths, const QString& output, const QString& layoutFile)
+{
+    const QString shown = QDir::toNativeSeparators(output);
+    QString own = paths.ownFileAt(output);
+    if (own.isEmpty() && !layoutFile.isEmpty() && isSameFile(output, layoutFile))
+        own = QStringLiteral("the layout file of this export");
+    if (!own.isEmpty())
+        return Outcome::failure(QStringLiteral("Cannot write the export file %1: it is %2 (%3), which the "
+                                               "export would destroy. Choose another file; nothing was "
+                                               "written.")
+                                    .arg(shown, own, QDir::toNativeSeparators(resolvedFilePath(output))));
+    if (const QString kind = notRegularFileReason(output); !kind.isEmpty())
+        return Outcome::failure(
+            QStringLiteral("Cannot write the export file %1: it is %2, not a regular file. "
+                           "Choose a file name; nothing was written.")
+                .arg(shown, kind));
+    return Outcome::success();
+}
+
 Expected<ExportLineBuilder> layoutLineBuilder(const ExportLayout& layout, const QList<LayoutRow>& fields,
                                               ExportDataType dataType)
 {
@@ -182,6 +202,8 @@ Expected<ExportReport> TextExport::run(const TextExportRequest& request, const E
     if (!guard)
         return ExportReport::busy();
     m_progress.reset();
+    if (const Outcome usable = checkExportOutput(m_paths, request.outputFile, request.layoutFile); !usable)
+        return Expected<ExportReport>::failure(usable.error());
 
     StagedExportFile file(m_paths.stagingFile(), request.outputFile);
     if (const Outcome begun = file.begin(); !begun)
@@ -216,6 +238,8 @@ Expected<ExportReport> TextExport::exportWorkTable(const TextExportRequest& requ
     if (!guard)
         return ExportReport::busy();
     m_progress.reset();
+    if (const Outcome usable = checkExportOutput(m_paths, request.outputFile, request.layoutFile); !usable)
+        return Expected<ExportReport>::failure(usable.error());
     StagedExportFile file(m_paths.stagingFile(), request.outputFile);
     if (const Outcome begun = file.begin(); !begun)
         return Expected<ExportReport>::failure(begun.error());

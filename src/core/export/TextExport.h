@@ -17,7 +17,13 @@ struct TextExportRequest
 {
     ExportFilter filter;
     QString outputFile;
+    QString layoutFile{}; // the layout the lines are built by, which the output must not replace
 };
+
+// Refuses an output file that the export must not replace: one that is, links followed, one of
+// the program's own files (AppPaths::ownFileAt) or the layout file, and one that exists but is
+// not a regular file (a folder, a named pipe, a device). Every export checks this first.
+Outcome checkExportOutput(const AppPaths& paths, const QString& output, const QString& layoutFile = {});
 
 // Builds the text line of one punch (the current layout's line builder).
 using ExportLineBuilder = std::function<QString(const PunchRecord&)>;

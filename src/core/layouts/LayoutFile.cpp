@@ -1,12 +1,12 @@
 #include "core/layouts/LayoutFile.h"
 
 #include "core/layouts/LayoutNumbers.h"
+#include "core/platform/CheckedFileWriter.h"
 #include "core/platform/IniFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 #include <limits>
@@ -86,6 +86,29 @@ int readRowCount(const LayoutValues& file, QStringList& warnings)
     return rows;
 }
 
+QString tooManyRows(const QString& rows)
+{
+    return QStringLiteral("it has %1 rows, more than the %2 a layout may have")
+        .arg(rows)
+        .arg(LayoutLimits::MaxRows);
+}
+
+// Why row i of a layout exceeds LayoutLimits, or the empty text.
+QString rowBeyondLimits(int i, const QString& width, const QString& pad)
+{
+    if (LayoutNumbers::width(width) > LayoutLimits::MaxWidth)
+        return QStringLiteral("row %1 is %2 characters wide, more than the %3 a field may be")
+            .arg(i)
+            .arg(width.trimmed())
+            .arg(LayoutLimits::MaxWidth);
+    if (pad.size() > LayoutLimits::MaxPadLength)
+        return QStringLiteral("the pad text of row %1 has %2 characters, more than the %3 a pad may have")
+            .arg(i)
+            .arg(pad.size())
+            .arg(LayoutLimits::MaxPadLength);
+    return {};
+}
+
 // Which kind of loader runs: the export window's or the editor's.
 struct LoadRules
 {
@@ -106,9 +129,30 @@ LayoutLoadResult load(const QString& path, ExportLayout& layout, LayoutGridModel
         editor->fileName =
             QFileInfo(path).fileName().chopped(qMin<qsizetype>(4, QFileInfo(path).fileName().size()));
 
-    const LayoutValues file(path);
     grid.clearFields();
+    const auto refuse = [&](const QString& why) {
+        result.refused = true;
+        result.warnings = {QStringLiteral("The layout file %1 was not loaded: %2. Choose another layout, or "
+                                          "correct the file.")
+                               .arg(QDir::toNativeSeparators(path), why)};
+        return result;
+    };
+    if (const qint64 size = QFileInfo(path).size(); result.fileFound && size > LayoutLimits::MaxFileBytes)
+        return refuse(QStringLiteral("it is %1 bytes long, more than the %2 bytes a layout may take")
+                          .arg(size)
+                          .arg(LayoutLimits::MaxFileBytes));
+
+    const LayoutValues file(path);
     const int n = readRowCount(file, result.warnings);
+    if (n > LayoutLimits::MaxRows)
+        return refuse(tooManyRows(file.read(viewSection(), QStringLiteral("Rows")).trimmed()));
+    for (int i = 1; i <= n; ++i) {
+        const QString section = rowSection(i);
+        const QString problem = rowBeyondLimits(i, file.read(section, QStringLiteral("FixedWidth")),
+                                                file.read(section, QStringLiteral("spData")));
+        if (!problem.isEmpty())
+            return refuse(problem);
+    }
     layout.delimiter = file.read(viewSection(), QStringLiteral("Delimiter"));
     if (editor)
         editor->viewName = file.read(viewSection(), QStringLiteral("ViewName"));
@@ -230,6 +274,34 @@ LayoutLoadResult loadEditorLayout(const QString& path, ExportLayout& layout, Lay
     return load(path, layout, grid, {&editor});
 }
 
+Outcome checkLayoutName(const QString& name)
+{
+    const auto refused = [&name](const QString& why) {
+        return Outcome::failure(
+            QStringLiteral("The layout name \"%1\" %2. A layout's name is the name of its "
+                           "file in the ExportFormat folder, without \".ini\".")
+                .arg(name, why));
+    };
+    if (name.isEmpty())
+        return Outcome::failure(QStringLiteral("The layout name is empty."));
+    if (name == u"." || name == u"..")
+        return refused(QStringLiteral("names a folder"));
+    for (const QChar c : name) {
+        if (c == u'/' || c == u'\\' || c == u':')
+            return refused(QStringLiteral("holds \"%1\", so it is a path, not a name").arg(c));
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return refused(QStringLiteral("holds a control character"));
+    }
+    return Outcome::success();
+}
+
+Expected<QString> layoutFileNamed(const AppPaths& paths, const QString& name)
+{
+    if (const Outcome named = checkLayoutName(name); !named)
+        return Expected<QString>::failure(named.error());
+    return paths.layoutFile(name);
+}
+
 LayoutSaveResult saveExportLayout(const AppPaths& paths, ExportLayout& layout, const QList<LayoutRow>& rows,
                                   const EditorLayoutState& editor)
 {
@@ -241,12 +313,9 @@ LayoutSaveResult saveExportLayout(const AppPaths& paths, ExportLayout& layout, c
         result.message = QStringLiteral("กรุณากรอกชื่อไฟล์รูปแบบ");
         return result;
     }
-    if (name.contains(u'/') || name.contains(u'\\')) {
+    if (const Outcome named = checkLayoutName(name); !named) {
         result.status = LayoutSaveResult::Status::BadName;
-        result.message =
-            QStringLiteral("The format name \"%1\" contains \"/\" or \"\\\". "
-                           "Enter a name without them; the layout is saved in the ExportFormat folder.")
-                .arg(name);
+        result.message = named.error();
         return result;
     }
     const QString path = paths.layoutFile(name);
@@ -254,6 +323,18 @@ LayoutSaveResult saveExportLayout(const AppPaths& paths, ExportLayout& layout, c
     if (rows.isEmpty()) {
         result.status = LayoutSaveResult::Status::NoRows;
         return result;
+    }
+    if (rows.size() > LayoutLimits::MaxRows) {
+        result.message = QStringLiteral("The layout was not saved: ") +
+                         tooManyRows(QString::number(rows.size())) + QStringLiteral(". Remove some rows.");
+        return result;
+    }
+    for (int i = 1; i <= rows.size(); ++i) {
+        const QString problem = rowBeyondLimits(i, rows[i - 1].width, layout.padOf(i));
+        if (!problem.isEmpty()) {
+            result.message = QStringLiteral("The layout was not saved: ") + problem + u'.';
+            return result;
+        }
     }
     if (!QDir().mkpath(paths.exportFormatDir())) {
         result.message =
@@ -319,10 +400,11 @@ Outcome installShippedLayouts(const QString& dir)
         const QString target = QDir(dir).filePath(name + QStringLiteral(".ini"));
         if (QFileInfo::exists(target))
             continue;
-        QSaveFile file(target);
-        if (!file.open(QIODevice::WriteOnly) || file.write(shippedLayout(name)) < 0 || !file.commit())
-            return Outcome::failure(QStringLiteral("Cannot install the layout %1 into %2: %3")
-                                        .arg(name, QDir::toNativeSeparators(dir), file.errorString()));
+        if (const Outcome written = writeFileAtomically(target, shippedLayout(name)); !written)
+            return Outcome::failure(
+                QStringLiteral("Cannot install the layout %1: %2. Check that the folder has "
+                               "room and may be written.")
+                    .arg(name, written.error()));
     }
     return Outcome::success();
 }

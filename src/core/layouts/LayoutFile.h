@@ -13,15 +13,35 @@
 // Layout files: one INI file per layout in the ExportFormat folder, section "ZUNDataView" with
 // Rows, Delimiter and ViewName, and one section "ZUNData\ROW\i" per field row.
 
+// What a layout may hold. A line has seven kinds of field, each a few characters wide and
+// normally filled with one pad character, so these stand far above any real layout; they keep
+// a damaged or hand-made file from describing lines of megabytes or taking minutes to read.
+// A layout beyond them is refused as a whole, before any export starts.
+namespace LayoutLimits {
+constexpr qint64 MaxFileBytes = 1024 * 1024; // a saved layout of MaxRows rows takes about 40 KB
+constexpr int MaxRows = 100;
+constexpr int MaxWidth = 255; // characters of one field
+constexpr int MaxPadLength = 10;
+} // namespace LayoutLimits
+
 struct LayoutLoadResult
 {
     bool loaded = false;    // false when the path was empty: nothing was changed
     bool fileFound = false; // a missing file loads as a layout of no rows
+    // The file exceeds LayoutLimits: it loads as a layout of no rows, and warnings holds only
+    // the reason, naming the file and the limit.
+    bool refused = false;
     int rows = 0;
     // Hand-made values that could not be used as they stand, each naming the file, the section
     // and the key, and what was done instead.
     QStringList warnings;
 };
+
+// A layout's name is the name of its file in the ExportFormat folder less ".ini", never a path:
+// refuses an empty name, "." and "..", and names holding "/", "\", ":" or control characters.
+Outcome checkLayoutName(const QString& name);
+// The file of the layout called name, or why there can be none.
+Expected<QString> layoutFileNamed(const AppPaths& paths, const QString& name);
 
 // What the format editor shows of a layout besides the grid: the name box, the hidden
 // view-name box and the selections of its date-pattern and time-pattern lists.
@@ -51,7 +71,8 @@ struct LayoutSaveResult
         NoRows,    // the grid has no field rows: nothing was written
         EmptyName, // refused: show `message` with the critical icon and `title`
         BadName,   // refused: the name would leave the ExportFormat folder
-        Failed,    // the file could not be written; it is as it was before
+        Failed,    // the layout exceeds LayoutLimits or the file could not be written; the
+                   // file is as it was before
     };
     Status status = Status::Failed;
     QString title;

@@ -1,5 +1,7 @@
 #include "core/platform/AppPaths.h"
 
+#include "core/platform/CheckedFileWriter.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -52,11 +54,38 @@ Expected<AppPaths> AppPaths::fromArguments(QStringList& arguments)
             break;
         }
     }
-    if (dir.isEmpty())
-        dir = defaultDataDir();
-    dir = QDir(dir).absolutePath();
-    if (!QDir().mkpath(dir))
+    return fromDirectory(dir.isEmpty() ? defaultDataDir() : dir);
+}
+
+Expected<AppPaths> AppPaths::fromDirectory(const QString& dir)
+{
+    const QString absolute = QDir(dir).absolutePath();
+    if (!QDir().mkpath(absolute))
         return Expected<AppPaths>::failure(
-            QStringLiteral("Cannot create the data directory %1. Choose another with --data-dir.").arg(dir));
-    return AppPaths(dir);
+            QStringLiteral("Cannot create the data directory %1. Choose another with --data-dir.")
+                .arg(absolute));
+    return AppPaths(absolute);
+}
+
+QString AppPaths::ownFileAt(const QString& path) const
+{
+    const QString target = resolvedFilePath(path);
+    const QString database = localDatabase();
+    const std::pair<QString, const char*> files[] = {
+        {database, "the local database"},
+        {database + QStringLiteral("-journal"), "the local database's journal"},
+        {database + QStringLiteral("-wal"), "the local database's journal"},
+        {database + QStringLiteral("-shm"), "the local database's journal"},
+        {settingsFile(), "the settings file"},
+        {logFile(), "the downloaded log file"},
+        {stagingFile(), "the export's staging file"},
+    };
+    for (const auto& [file, what] : files) {
+        if (isSameFile(target, file))
+            return QString::fromLatin1(what);
+    }
+    if (target.endsWith(QStringLiteral(".ini"), Qt::CaseInsensitive) &&
+        isSameFile(QFileInfo(target).path(), exportFormatDir()))
+        return QStringLiteral("a layout file");
+    return {};
 }

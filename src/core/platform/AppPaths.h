@@ -16,6 +16,8 @@ public:
     // Reads "--data-dir DIR" (or "--data-dir=DIR") from the arguments, removing it from them.
     // Fails when the option has no value or the directory cannot be created.
     static Expected<AppPaths> fromArguments(QStringList& arguments);
+    // The data directory dir (made absolute), created when it does not exist.
+    static Expected<AppPaths> fromDirectory(const QString& dir);
     static QString defaultDataDir();
     // The same for a program in programDir: that folder when it is writable and not a system
     // folder (an installed program), otherwise the per-user application data folder.
@@ -26,11 +28,17 @@ public:
     QString localDatabase() const { return file(QStringLiteral("dataexport.db")); }
     QString logFile() const { return file(QStringLiteral("TQ90_log.bin")); }
     QString stagingFile() const { return file(QStringLiteral("ZUN.BAK")); }
+    // Held while a sync runs, so that two never run on one data directory at once.
+    QString syncLockFile() const { return file(QStringLiteral("sync.lock")); }
     QString exportFormatDir() const { return file(QStringLiteral("ExportFormat")); }
     QString layoutFile(const QString& name) const
     {
         return exportFormatDir() + u'/' + name + QStringLiteral(".ini");
     }
+
+    // Which of the program's own files path names once links are followed ("the local
+    // database", "a layout file", ...), or the empty text when it names none of them.
+    QString ownFileAt(const QString& path) const;
 
 private:
     QString file(const QString& name) const { return m_dataDir + u'/' + name; }

@@ -1,9 +1,10 @@
 #include "core/platform/IniFile.h"
 
+#include "core/platform/CheckedFileWriter.h"
 #include "core/platform/Cp874.h"
 
+#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -21,11 +22,6 @@ QByteArray trimBlanks(const QByteArray& s)
     while (e > b && isBlank(s[e - 1]))
         --e;
     return s.mid(b, e - b);
-}
-
-bool sameName(const QString& a, const QString& b)
-{
-    return QString::compare(a, b, Qt::CaseInsensitive) == 0;
 }
 
 // The platform's profile read into a buffer of bufferSize characters (NUL included).
@@ -47,34 +43,70 @@ QString profileRead(const QString& section, const QString& key, const QString& d
     return result;
 }
 
+// The settings reader's cleaning of a value that arrived in its buffer: NULs dropped, then the
+// spaces around it.
+QString cleanSetting(QString v)
+{
+    v.remove(QChar(u'\0'));
+    qsizetype b = 0;
+    qsizetype e = v.size();
+    while (b < e && v[b] == u' ')
+        ++b;
+    while (e > b && v[e - 1] == u' ')
+        --e;
+    return v.mid(b, e - b);
+}
+
+constexpr int SettingBufferSize = 255;
+
 } // namespace
 
 IniDocument IniDocument::fromBytes(const QByteArray& bytes)
 {
     IniDocument doc;
+    doc.m_sections.append(Section()); // the lines before the first section
     qsizetype pos = 0;
     while (pos < bytes.size()) {
         qsizetype i = pos;
         while (i < bytes.size() && bytes[i] != '\r' && bytes[i] != '\n')
             ++i;
-        Line line{bytes.mid(pos, i - pos), {}};
+        Line line{bytes.mid(pos, i - pos), LineEnd::None};
+        pos = i;
         if (i < bytes.size()) {
-            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-                line.end = QByteArrayLiteral("\r\n");
-            else
-                line.end = bytes.mid(i, 1);
+            if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') {
+                line.end = LineEnd::CrLf;
+                pos += 2;
+            } else {
+                line.end = bytes[i] == '\r' ? LineEnd::Cr : LineEnd::Lf;
+                pos += 1;
+            }
         }
-        pos = i + line.end.size();
-        doc.m_lines.append(line);
+        doc.appendLine(std::move(line));
     }
     return doc;
+}
+
+void IniDocument::appendLine(Line line)
+{
+    if (const std::optional<QString> name = sectionName(line.text)) {
+        if (const QString f = folded(*name); !m_sectionIndex.contains(f))
+            m_sectionIndex.insert(f, m_sections.size());
+        m_sections.append(Section());
+    } else if (m_sections.size() > 1) {
+        // keys before the first section are never looked up
+        if (const std::optional<QString> key = keyName(line.text))
+            if (const QString f = folded(*key); !m_sections.back().keys.contains(f))
+                m_sections.back().keys.insert(f, m_sections.back().lines.size());
+    }
+    m_sections.back().lines.append(std::move(line));
 }
 
 IniDocument IniDocument::load(const QString& path)
 {
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
-        return {};
+    // a named pipe would block the read until some other program writes into it
+    if (path.isEmpty() || !notRegularFileReason(path).isEmpty() || !file.open(QIODevice::ReadOnly))
+        return fromBytes({});
     return fromBytes(file.readAll());
 }
 
@@ -97,108 +129,125 @@ std::optional<QString> IniDocument::keyName(const QByteArray& line)
     return Cp874::decode(trimBlanks(line.left(eq)));
 }
 
-qsizetype IniDocument::findSection(const QString& section) const
+const IniDocument::Section* IniDocument::findSection(const QString& section) const
 {
-    for (qsizetype i = 0; i < m_lines.size(); ++i) {
-        const auto name = sectionName(m_lines[i].text);
-        if (name && sameName(*name, section))
-            return i;
-    }
-    return -1;
+    const auto found = m_sectionIndex.constFind(folded(section));
+    return found == m_sectionIndex.constEnd() ? nullptr : &m_sections[*found];
 }
 
-qsizetype IniDocument::sectionEnd(qsizetype header) const
+QStringList IniDocument::sections() const
 {
-    qsizetype i = header + 1;
-    while (i < m_lines.size() && !sectionName(m_lines[i].text))
-        ++i;
-    return i;
+    QStringList names;
+    for (const Section& section : m_sections) {
+        if (!section.lines.isEmpty()) {
+            if (const auto name = sectionName(section.lines.constFirst().text))
+                names.append(*name);
+        }
+    }
+    return names;
 }
 
 std::optional<QString> IniDocument::value(const QString& section, const QString& key) const
 {
-    const qsizetype header = findSection(section);
-    if (header < 0)
+    const Section* s = findSection(section);
+    if (!s)
         return std::nullopt;
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        const auto name = keyName(m_lines[i].text);
-        if (!name || !sameName(*name, key))
-            continue;
-        const QByteArray& text = m_lines[i].text;
-        QByteArray v = trimBlanks(text.mid(text.indexOf('=') + 1));
-        if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
-            v = v.mid(1, v.size() - 2);
-        return Cp874::decode(v);
-    }
-    return std::nullopt;
+    const auto line = s->keys.constFind(folded(key));
+    if (line == s->keys.constEnd())
+        return std::nullopt;
+    const QByteArray& text = s->lines[*line].text;
+    QByteArray v = trimBlanks(text.mid(text.indexOf('=') + 1));
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.mid(1, v.size() - 2);
+    return Cp874::decode(v);
 }
 
-void IniDocument::setValue(const QString& section, const QString& key, const QString& value)
+void IniDocument::setValue(const QString& sectionText, const QString& keyText, const QString& value)
 {
-    QString clean = value;
-    clean.replace(u'\r', u' ').replace(u'\n', u' ');
-    const QByteArray v = Cp874::encode(clean);
-    const QByteArray crlf = QByteArrayLiteral("\r\n");
+    const auto oneLine = [](QString text) {
+        return text.replace(u'\r', u' ').replace(u'\n', u' ');
+    };
+    const QString section = oneLine(sectionText);
+    const QString key = oneLine(keyText);
+    const QByteArray v = Cp874::encode(oneLine(value));
+    if (m_sections.isEmpty())
+        m_sections.append(Section());
 
-    const qsizetype header = findSection(section);
-    if (header < 0) {
-        if (!m_lines.isEmpty() && m_lines.back().end.isEmpty())
-            m_lines.back().end = crlf;
-        m_lines.append({'[' + Cp874::encode(section) + ']', crlf});
-        m_lines.append({Cp874::encode(key) + '=' + v, crlf});
+    const auto found = m_sectionIndex.constFind(folded(section));
+    if (found == m_sectionIndex.constEnd()) {
+        for (qsizetype i = m_sections.size() - 1; i >= 0; --i) {
+            if (!m_sections[i].lines.isEmpty()) {
+                Line& last = m_sections[i].lines.back();
+                if (last.end == LineEnd::None)
+                    last.end = LineEnd::CrLf;
+                break;
+            }
+        }
+        appendLine({'[' + Cp874::encode(section) + ']', LineEnd::CrLf});
+        appendLine({Cp874::encode(key) + '=' + v, LineEnd::CrLf});
         return;
     }
-    const qsizetype end = sectionEnd(header);
-    for (qsizetype i = header + 1; i < end; ++i) {
-        const auto name = keyName(m_lines[i].text);
-        if (name && sameName(*name, key)) {
-            QByteArray& text = m_lines[i].text;
-            text = text.left(text.indexOf('=') + 1) + v;
-            return;
-        }
+    Section& s = m_sections[*found];
+    if (const auto line = s.keys.constFind(folded(key)); line != s.keys.constEnd()) {
+        QByteArray& text = s.lines[*line].text;
+        text = text.left(text.indexOf('=') + 1) + v;
+        return;
     }
-    qsizetype last = header;
-    for (qsizetype i = header + 1; i < end; ++i) {
-        if (!trimBlanks(m_lines[i].text).isEmpty())
-            last = i;
+    // after the section's last line that is not blank (its header at least); every key stands
+    // on a line that is not blank, so no key's line moves
+    qsizetype last = s.lines.size() - 1;
+    while (last > 0 && trimBlanks(s.lines[last].text).isEmpty())
+        --last;
+    if (s.lines[last].end == LineEnd::None)
+        s.lines[last].end = LineEnd::CrLf;
+    const QByteArray text = Cp874::encode(key) + '=' + v;
+    s.lines.insert(last + 1, {text, LineEnd::CrLf});
+    if (sectionName(text)) {
+        // a key such as "[x" makes a line that opens a section when the file is read again
+        *this = fromBytes(toBytes());
+        return;
     }
-    if (m_lines[last].end.isEmpty())
-        m_lines[last].end = crlf;
-    m_lines.insert(last + 1, {Cp874::encode(key) + '=' + v, crlf});
+    // indexed by the name a reading finds on the line, which for a key holding "=" is not key
+    if (const QString name = folded(*keyName(text)); !s.keys.contains(name))
+        s.keys.insert(name, last + 1);
 }
 
 QByteArray IniDocument::toBytes() const
 {
     QByteArray out;
-    for (const Line& line : m_lines)
-        out += line.text + line.end;
+    for (const Section& s : m_sections) {
+        for (const Line& line : s.lines) {
+            out += line.text;
+            switch (line.end) {
+            case LineEnd::None:
+                break;
+            case LineEnd::CrLf:
+                out += "\r\n";
+                break;
+            case LineEnd::Lf:
+                out += '\n';
+                break;
+            case LineEnd::Cr:
+                out += '\r';
+                break;
+            }
+        }
+    }
     return out;
 }
 
 Outcome IniDocument::save(const QString& path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    file.write(toBytes());
-    if (!file.commit())
-        return Outcome::failure(QStringLiteral("Cannot write %1: %2").arg(path, file.errorString()));
-    return Outcome::success();
+    if (const QString kind = notRegularFileReason(path); !kind.isEmpty())
+        return Outcome::failure(QStringLiteral("Cannot write %1: it is %2, not a file")
+                                    .arg(QDir::toNativeSeparators(path), kind));
+    return writeFileAtomically(path, toBytes());
 }
 
 QString readIniValue(const QString& section, const QString& key, const QString& defaultValue,
                      const QString& path)
 {
-    QString v = profileRead(section, key, defaultValue, path, 255);
-    v.remove(QChar(u'\0'));
-    qsizetype b = 0;
-    qsizetype e = v.size();
-    while (b < e && v[b] == u' ')
-        ++b;
-    while (e > b && v[e - 1] == u' ')
-        --e;
-    return v.mid(b, e - b);
+    return cleanSetting(profileRead(section, key, defaultValue, path, SettingBufferSize));
 }
 
 int writeIniValue(const QString& section, const QString& key, const QString& value, const QString& path)
@@ -206,6 +255,40 @@ int writeIniValue(const QString& section, const QString& key, const QString& val
     IniDocument doc = IniDocument::load(path);
     doc.setValue(section, key, value);
     return doc.save(path).ok() ? 1 : 0;
+}
+
+Outcome storeIniValue(const QString& section, const QString& key, const QString& value, const QString& path)
+{
+    const auto refused = [&](const QString& why) {
+        return Outcome::failure(
+            QStringLiteral("The setting %1 was not stored: %2. The settings file %3 was not "
+                           "changed.")
+                .arg(key, why, QDir::toNativeSeparators(path)));
+    };
+    for (const QChar c : value) {
+        if (Cp874::codeOf(c) < 0)
+            return refused(QStringLiteral("the character \"%1\" is not in code page 874 (Thai and Latin "
+                                          "characters) and would read back as \"?\"")
+                               .arg(c));
+        if (c == u'\r' || c == u'\n' || c == u'\0')
+            return refused(QStringLiteral("a line break or a NUL character cannot be kept in a setting"));
+    }
+    IniDocument doc = IniDocument::load(path);
+    doc.setValue(section, key, value);
+    const std::optional<QString> stored = doc.value(section, key);
+    if (!stored)
+        return refused(QStringLiteral("a setting's name cannot hold \"=\", begin with \"[\" or have blanks "
+                                      "around it"));
+    const QString readBack = cleanSetting(stored->left(SettingBufferSize - 1));
+    if (readBack != value) {
+        if (value.size() > SettingBufferSize - 1)
+            return refused(QStringLiteral("it is longer than the %1 characters a setting reads back")
+                               .arg(SettingBufferSize - 1));
+        return refused(QStringLiteral("it would read back as \"%1\": blanks around a value and one pair of "
+                                      "quotation marks enclosing it are dropped when it is read")
+                           .arg(readBack));
+    }
+    return doc.save(path);
 }
 
 QString readLayoutValue(const QString& section, const QString& key, const QString& path)

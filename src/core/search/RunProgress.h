@@ -19,9 +19,19 @@ public:
     void setYielder(Yielder yielder) { m_yielder = std::move(yielder); }
 
     int value() const { return m_value; }
-    void reset() { set(0); }
+    // Steps advanced since the last reset: rows, for a reader that counts them.
+    qint64 steps() const { return m_steps; }
+    void reset()
+    {
+        m_steps = 0;
+        set(0);
+    }
     void finish() { set(100); }
-    void advance() { set(m_value == 100 ? 1 : m_value + 1); }
+    void advance()
+    {
+        ++m_steps;
+        set(m_value == 100 ? 1 : m_value + 1);
+    }
     void yield()
     {
         if (!m_yielder)
@@ -68,5 +78,6 @@ private:
     Yielder m_yielder;
     QElapsedTimer m_clock;
     int m_value = 0;
+    qint64 m_steps = 0;
     bool m_running = false;
 };

@@ -1,6 +1,8 @@
 #include "core/terminal/LogConversion.h"
 
+#include "core/platform/CheckedFileWriter.h"
 #include "core/terminal/LogRecord.h"
+#include "core/terminal/Tq90Protocol.h"
 
 #include <QDir>
 #include <QFile>
@@ -156,6 +158,24 @@ private:
     bool m_open = false;
 };
 
+// Reads within one transaction from construction to destruction.
+class ReadTransaction final
+{
+public:
+    explicit ReadTransaction(sqlite3* db) : m_db(db) { m_open = exec(db, "BEGIN"); }
+    ~ReadTransaction()
+    {
+        if (m_open)
+            exec(m_db, "COMMIT");
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* m_db;
+    bool m_open = false;
+};
+
 // Sets the connection's page cache for the lifetime of the object, then restores it, so that
 // the punch index stays in memory while it grows.
 class CacheSize final
@@ -212,6 +232,15 @@ QString conversionProgressText(qint64 done, qint64 total)
     return u' ' + text + QStringLiteral(" %");
 }
 
+QString partialRecordText(const ConversionResult& result)
+{
+    if (result.partialBytes == 0)
+        return {};
+    return QStringLiteral("The log ends in %1 byte%2 that make no whole punch; they were not read.")
+        .arg(result.partialBytes)
+        .arg(result.partialBytes == 1 ? QString() : QStringLiteral("s"));
+}
+
 QString conversionSummary(const ConversionResult& result)
 {
     return QStringLiteral("Read %1 punch%2, %3 new.")
@@ -221,7 +250,8 @@ QString conversionSummary(const ConversionResult& result)
 }
 
 Expected<ConversionResult> convertLogToDatabase(const QString& logFile, const QSqlDatabase& db,
-                                                const ConversionProgress& progress)
+                                                const ConversionProgress& progress,
+                                                std::optional<qint64> logBytes)
 {
     using Result = Expected<ConversionResult>;
     const QString shownPath = QDir::toNativeSeparators(logFile);
@@ -230,15 +260,39 @@ Expected<ConversionResult> convertLogToDatabase(const QString& logFile, const QS
         return Result::failure(
             QStringLiteral("The log file %1 does not exist. Download the log from the terminal first.")
                 .arg(shownPath));
+    if (const QString kind = notRegularFileReason(logFile); !kind.isEmpty())
+        return Result::failure(
+            QStringLiteral("Cannot read the log file %1: it is %2, not a log file.").arg(shownPath, kind) +
+            unchanged());
     if (!file.open(QIODevice::ReadOnly))
         return Result::failure(
             QStringLiteral("Cannot read the log file %1: %2").arg(shownPath, file.errorString()));
 
-    // the file holds the log and one extra byte that is not part of it
-    const qint64 logBytes = file.size() > 0 ? file.size() - 1 : 0;
-    const qint64 total = logBytes / LogRecord::Size;
+    const qint64 fileBytes = file.size();
+    if (fileBytes > Tq90Protocol::MaxLogBytes + 1)
+        return Result::failure(
+            QStringLiteral("The log file %1 holds %2 bytes, more than a terminal's log can "
+                           "hold (%3 bytes and one extra byte): it is no downloaded log.")
+                .arg(shownPath)
+                .arg(fileBytes)
+                .arg(Tq90Protocol::MaxLogBytes) +
+            unchanged());
+    if (logBytes && fileBytes != *logBytes + 1)
+        return Result::failure(
+            QStringLiteral("The log file %1 holds %2 bytes instead of the %3 downloaded and one extra byte: "
+                           "it was not written completely.")
+                .arg(shownPath)
+                .arg(fileBytes)
+                .arg(*logBytes) +
+            unchanged());
+    // The extra byte after the log is shorter than a record, so the whole records are the same
+    // with it or without it; a file of whole records has lost its extra byte.
+    const qint64 inLog =
+        logBytes ? *logBytes : (fileBytes % LogRecord::Size == 0 ? fileBytes : fileBytes - 1);
+    const qint64 total = inLog / LogRecord::Size;
     ConversionResult result;
     result.read = total;
+    result.partialBytes = inLog % LogRecord::Size;
     if (total == 0) {
         if (progress)
             progress(0, 0);
@@ -283,7 +337,10 @@ Expected<ConversionResult> convertLogToDatabase(const QString& logFile, const QS
     if (tableWasEmpty)
         seen.reserve(static_cast<size_t>(total));
 
-    int lastPercent = -1;
+    // the progress is shown from the start, before the first punch
+    int lastPercent = 0;
+    if (progress)
+        progress(0, total);
     const auto reportProgress = [&](qint64 i) {
         if (!progress)
             return;
@@ -331,4 +388,59 @@ Expected<ConversionResult> convertLogToDatabase(const QString& logFile, const QS
             QStringLiteral("Cannot save the converted log in the local database: %1").arg(lastError(handle)) +
             unchanged());
     return result;
+}
+
+Outcome verifyStoredLog(const QString& logFile, const QSqlDatabase& db, const QByteArray& downloaded)
+{
+    const QString shownPath = QDir::toNativeSeparators(logFile);
+    QFile file(logFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return Outcome::failure(
+            QStringLiteral("The log file %1 cannot be read back: %2.").arg(shownPath, file.errorString()));
+    const qint64 logBytes = downloaded.size();
+    if (file.size() != logBytes + 1)
+        return Outcome::failure(
+            QStringLiteral("The log file %1 holds %2 bytes, not the %3 downloaded and one extra byte.")
+                .arg(shownPath)
+                .arg(file.size())
+                .arg(logBytes));
+    sqlite3* handle = handleOf(db);
+    if (!handle)
+        return Outcome::failure(QStringLiteral("The local database is not open."));
+    // one read transaction: the database is locked for reading once, not once per punch
+    const ReadTransaction reading(handle);
+    Statement count(handle, CountStatement);
+    if (!count.isValid())
+        return Outcome::failure(
+            QStringLiteral("The local database cannot be searched: %1").arg(lastError(handle)));
+
+    const qint64 total = logBytes / LogRecord::Size;
+    qint64 offset = 0;
+    while (offset < logBytes) {
+        const qint64 want = std::min(RecordsPerRead * LogRecord::Size, logBytes - offset);
+        const QByteArray chunk = file.read(want);
+        if (chunk.size() != want)
+            return Outcome::failure(QStringLiteral("The log file %1 cannot be read back: %2.")
+                                        .arg(shownPath, file.errorString()));
+        if (std::memcmp(chunk.constData(), downloaded.constData() + offset, static_cast<size_t>(want)) != 0)
+            return Outcome::failure(
+                QStringLiteral("The log file %1 differs from the log downloaded.").arg(shownPath));
+        for (qint64 at = 0; at + LogRecord::Size <= want; at += LogRecord::Size) {
+            const LogRecord record = LogRecord::decode(chunk.constData() + at);
+            if (count.run(PunchTexts(record)) != SQLITE_ROW)
+                return Outcome::failure(
+                    QStringLiteral("The local database cannot be searched: %1").arg(lastError(handle)));
+            const qint64 present = count.column(0);
+            count.reset();
+            if (present == 0)
+                return Outcome::failure(
+                    QStringLiteral(
+                        "Punch %1 of %2 of the log (user %3 at %4 %5) is not in the local database.")
+                        .arg((offset + at) / LogRecord::Size + 1)
+                        .arg(total)
+                        .arg(record.hid(), record.wDate(), record.wTime()));
+        }
+        offset += want;
+    }
+    return Outcome::success();
 }

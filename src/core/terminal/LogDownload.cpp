@@ -1,21 +1,30 @@
 #include "core/terminal/LogDownload.h"
 
+#include "core/platform/CheckedFileWriter.h"
 #include "core/terminal/Tq90Client.h"
 #include "core/terminal/Tq90Result.h"
-
-#include <QDir>
-#include <QSaveFile>
 
 LogDownload LogDownload::run(Tq90Client& client, int handle, const QString& logFile)
 {
     LogDownload d;
-    int size = 0;
-    d.code = client.Tq90GetLogSize(handle, size);
+    qint64 reported = 0;
+    d.code = client.readLogSize(handle, reported);
     if (d.code != Tq90Result::Ok) {
         d.status = Status::TerminalError;
         d.message = Tq90ErrorText(d.code);
         return d;
     }
+    if (reported > Tq90Protocol::MaxLogBytes) {
+        d.status = Status::TerminalError;
+        d.code = Tq90Result::SocketError;
+        d.message = QStringLiteral("The terminal reports a log of %1 bytes, more than a terminal can hold "
+                                   "(%2 bytes). Nothing was downloaded and the terminal's log was left as "
+                                   "it was; restart the terminal and try again.")
+                        .arg(reported)
+                        .arg(Tq90Protocol::MaxLogBytes);
+        return d;
+    }
+    const int size = static_cast<int>(reported);
     if (size == 0) {
         d.status = Status::Empty;
         d.message = QStringLiteral("User log is empty.");
@@ -29,13 +38,13 @@ LogDownload LogDownload::run(Tq90Client& client, int handle, const QString& logF
         return d;
     }
     d.size = size;
-    QSaveFile file(logFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(buffer) != buffer.size() || !file.commit()) {
+    if (const Outcome written = writeFileAtomically(logFile, buffer); !written) {
         d.status = Status::WriteError;
         d.message =
-            QStringLiteral("Cannot write the log file %1: %2. The log on the terminal was not changed; "
-                           "free some space or check the folder's permissions, then download again.")
-                .arg(QDir::toNativeSeparators(logFile), file.errorString());
+            written.error() + QStringLiteral(". The log on the terminal was not changed; free some space "
+                                             "or check the folder's permissions, then download again.");
     }
+    buffer.chop(1);
+    d.log = std::move(buffer);
     return d;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 class Tq90Client;
@@ -11,12 +12,14 @@ struct LogDownload
     enum class Status {
         Done,          // the file holds the log
         Empty,         // the terminal's log is empty; the file was not touched
-        TerminalError, // the terminal answered code; the file was not touched
+        TerminalError, // the terminal answered code, or reported a size no terminal holds; the
+                       // file was not touched
         WriteError,    // the log was fetched but the file could not be written (message says why)
     };
     Status status = Status::Done;
     int code = 0;
-    int size = 0; // bytes of log fetched
+    int size = 0;   // bytes of log fetched
+    QByteArray log; // the bytes fetched, without the extra byte
     QString message;
 
     static LogDownload run(Tq90Client& client, int handle, const QString& logFile);

@@ -81,16 +81,25 @@ int Tq90Client::Tq90Terminate(int handle)
 
 int Tq90Client::Tq90GetLogSize(int handle, int& size)
 {
+    qint64 reported = 0;
+    const int result = readLogSize(handle, reported);
+    if (result != Tq90Result::Ok)
+        return result;
+    if (reported > Tq90Protocol::MaxLogBytes)
+        return Tq90Result::SocketError;
+    size = static_cast<int>(reported);
+    return Tq90Result::Ok;
+}
+
+int Tq90Client::readLogSize(int handle, qint64& size)
+{
     QByteArray data;
     const int result = transact(handle, Command::GetLogSize, {}, &data);
     if (result != Tq90Result::Ok)
         return result;
     if (data.size() != 4)
         return Tq90Result::SocketError;
-    const qint64 reported = Tq90Protocol::readU32(data.constData());
-    if (reported > Tq90Protocol::MaxLogBytes)
-        return Tq90Result::SocketError;
-    size = static_cast<int>(reported);
+    size = Tq90Protocol::readU32(data.constData());
     return Tq90Result::Ok;
 }
 
@@ -254,6 +263,9 @@ int Tq90Client::exchange(Session& session, Command command, const QByteArray& ar
     const QDeadlineTimer whole(static_cast<qint64>(m_timeoutMs) * WholeReplyTimeouts);
     for (;;) {
         session.parser.append(socket.readAll());
+        if (m_receiveProgress && session.parser.pending() > 0)
+            m_receiveProgress(session.parser.buffered(),
+                              session.parser.buffered() + session.parser.pending());
         switch (session.parser.next()) {
         case Tq90Protocol::FrameParser::State::Frame: {
             const QByteArray& payload = session.parser.payload();

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -39,6 +40,9 @@ public:
     int Tq90Initialize(int& handle, const QString& ip, int port);
     int Tq90Terminate(int handle);
     int Tq90GetLogSize(int handle, int& size);
+    // The log size exactly as the terminal reports it, unchecked, so that a caller can name a
+    // size beyond what a terminal holds (Tq90GetLogSize answers 48 to it).
+    int readLogSize(int handle, qint64& size);
     // Fills the first size bytes of buffer, which must hold at least size bytes.
     int Tq90GetLogData(int handle, int size, QByteArray& buffer);
     int Tq90EraseLogData(int handle);
@@ -61,6 +65,10 @@ public:
 
     bool isOpen(int handle) const;
 
+    // Called while a reply arrives with the bytes received so far and the reply's whole size.
+    using ReceiveProgress = std::function<void(qint64 received, qint64 total)>;
+    void setReceiveProgress(ReceiveProgress progress) { m_receiveProgress = std::move(progress); }
+
 private:
     struct Session;
 
@@ -74,6 +82,7 @@ private:
     static QByteArray encodeUser(const QString& userId, bool* ok);
 
     std::map<int, std::unique_ptr<Session>> m_sessions;
+    ReceiveProgress m_receiveProgress;
     int m_nextHandle = 1;
     int m_timeoutMs;
 };

@@ -34,8 +34,9 @@ enum class Command : std::uint8_t {
 inline constexpr char Magic[2] = {'T', 'Q'};
 constexpr int HeaderBytes = 6;  // magic + length
 constexpr int TrailerBytes = 4; // CRC
-// The largest log a terminal may report; a bigger size is treated as a broken peer, so that
-// nothing ever allocates what a peer merely claims.
+// The largest log a terminal holds (4,194,304 punches of 16 bytes): a bigger reported size is
+// a broken peer and a bigger log file is no downloaded log, so that nothing ever allocates or
+// reads what a peer or a file merely claims.
 constexpr qint64 MaxLogBytes = 64 * 1024 * 1024;
 // The largest payload either side accepts (a whole log plus the reply's head).
 constexpr qint64 MaxPayloadBytes = MaxLogBytes + 64;
@@ -81,6 +82,8 @@ public:
     const QByteArray& payload() const { return m_payload; }
     // How many bytes the frame being received still needs (0 when unknown).
     qint64 pending() const;
+    // How many bytes have arrived and are not yet taken as a frame.
+    qint64 buffered() const { return m_buffer.size(); }
     QString brokenReason() const { return m_reason; }
 
 private:

@@ -307,9 +307,10 @@ bool FormatEditor::loadExportLayout(const QString& fileName)
     // a hidden editor reads along with the export window, which reports the same values itself
     if (!result.warnings.isEmpty() && isVisible())
         m_context.prompter.message(Prompter::Icon::Warning, m_context.title,
-                                   QStringLiteral("The layout was loaded, but some values could not be used "
-                                                  "as stored:\n") +
-                                       result.warnings.join(u'\n'));
+                                   result.refused ? result.warnings.join(u'\n')
+                                                  : QStringLiteral("The layout was loaded, but some values "
+                                                                   "could not be used as stored:\n") +
+                                                        result.warnings.join(u'\n'));
     return true;
 }
 

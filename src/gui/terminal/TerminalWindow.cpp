@@ -1,10 +1,8 @@
 #include "gui/terminal/TerminalWindow.h"
 
 #include "core/platform/IniFile.h"
-#include "core/storage/Connections.h"
-#include "core/terminal/LogConversion.h"
-#include "core/terminal/LogDownload.h"
 #include "core/terminal/PortText.h"
+#include "core/terminal/TerminalSync.h"
 #include "core/terminal/Tq90Result.h"
 #include "gui/platform/AppContext.h"
 #include "gui/terminal/ConversionProgressWindow.h"
@@ -181,6 +179,7 @@ void TerminalWindow::btnconnect_Click()
     // connecting again from the menu while connected replaces the earlier connection
     releaseTerminal();
     hTerminal = handle;
+    m_unstoredDownload.clear();
     m_btnconnect->setEnabled(false);
     m_XPFrame1->hide();
     m_lblMsg->clear();
@@ -192,62 +191,54 @@ void TerminalWindow::btnconnect_Click()
 
 void TerminalWindow::btnGetlog_Click()
 {
-    const LogDownload download = LogDownload::run(m_client, hTerminal, m_context.paths.logFile());
-    switch (download.status) {
-    case LogDownload::Status::TerminalError:
-        if (download.code == Tq90Result::KeyNotSet)
+    TerminalSync sync(m_context.paths);
+    sync.setConversionProgress([this](qint64 done, qint64 total) {
+        if (!m_splash) {
+            // inside the main window it goes where the child windows are, beside the side bar
+            auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
+            QWidget* clientArea = frame && frame->mdiArea() ? frame->mdiArea()->viewport() : nullptr;
+            m_splash = new ConversionProgressWindow(window(), clientArea);
+        }
+        if (!m_splash->isVisible())
+            m_splash->showCentered();
+        m_splash->setProgress(done, total);
+    });
+    const TerminalSyncResult result = sync.run(m_client, hTerminal, TerminalSync::Afterwards::Check);
+    if (m_splash)
+        m_splash->close();
+
+    using Status = TerminalSyncResult::Status;
+    m_unstoredDownload.clear();
+    switch (result.status) {
+    case Status::Empty:
+        m_lblMsg->setText(result.message);
+        return;
+    case Status::ConnectError:
+    case Status::TerminalError:
+        if (result.code == Tq90Result::KeyNotSet)
             m_XPButton2->setEnabled(true);
-        m_lblMsg->setText(download.message);
+        m_unstoredDownload = result.message;
+        m_lblMsg->setText(result.message);
         return;
-    case LogDownload::Status::Empty:
-        m_lblMsg->setText(download.message);
+    case Status::WriteError:
+    case Status::StoreError:
+        m_unstoredDownload = result.message;
+        m_lblMsg->setText(result.message);
+        m_context.prompter.message(Prompter::Icon::Critical, m_context.title, result.message);
         return;
-    case LogDownload::Status::WriteError:
-        m_lblMsg->setText(download.message);
-        m_context.prompter.message(Prompter::Icon::Critical, m_context.title, download.message);
-        return;
-    case LogDownload::Status::Done:
+    case Status::Stored:
         break;
     }
-    if (!convertLog())
+    m_lblMsg->setText(conversionSummary(result.stored));
+    if (!result.incomplete.isEmpty()) {
+        m_unstoredDownload = result.incomplete;
+        m_context.prompter.message(Prompter::Icon::Warning, m_context.title,
+                                   conversionSummary(result.stored) + u'\n' + result.incomplete);
         return;
+    }
     m_context.prompter.message(Prompter::Icon::Information, m_context.title, QStringLiteral("ดึงข้อมูลเรียบร้อย"));
     if (m_closeFormatEditor)
         m_closeFormatEditor();
-}
-
-bool TerminalWindow::convertLog()
-{
-    if (!Connections::get(Connections::LocalConnection).isOpen()) {
-        if (const Outcome opened = openLocalDatabase(m_context.paths); !opened) {
-            m_lblMsg->setText(opened.error());
-            m_context.prompter.message(Prompter::Icon::Critical, m_context.title, opened.error());
-            return false;
-        }
-    }
-    if (!m_splash) {
-        // inside the main window it goes where the child windows are, beside the side bar
-        auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget());
-        QWidget* clientArea = frame && frame->mdiArea() ? frame->mdiArea()->viewport() : nullptr;
-        m_splash = new ConversionProgressWindow(window(), clientArea);
-    }
-    m_splash->setProgress(0, 1);
-    m_splash->showCentered();
-    const auto result =
-        convertLogToDatabase(m_context.paths.logFile(), Connections::get(Connections::LocalConnection),
-                             [this](qint64 done, qint64 total) {
-                                 if (m_splash)
-                                     m_splash->setProgress(done, total);
-                             });
-    if (m_splash)
-        m_splash->close();
-    if (!result) {
-        m_lblMsg->setText(result.error());
-        m_context.prompter.message(Prompter::Icon::Critical, m_context.title, result.error());
-        return false;
-    }
-    m_lblMsg->setText(conversionSummary(*result));
-    return true;
 }
 
 void TerminalWindow::btnEraseLog_Click()
@@ -255,9 +246,16 @@ void TerminalWindow::btnEraseLog_Click()
     m_btnGetlog->setEnabled(false);
     const bool exportWasEnabled = m_mnuexport->isEnabled();
     m_mnuexport->setEnabled(false);
-    const auto answer =
-        m_context.prompter.message(Prompter::Icon::Information, QStringLiteral("Delete"),
-                                   QStringLiteral("You do want delete log?"), Prompter::Buttons::YesNo);
+    // The decision stays the operator's, but not without knowing what an erase would lose.
+    const QString warning =
+        m_unstoredDownload.isEmpty()
+            ? QString()
+            : QStringLiteral("The last download was not stored completely: %1\nErasing now loses the punches "
+                             "that are not in the local database.\n\n")
+                  .arg(m_unstoredDownload);
+    const auto answer = m_context.prompter.message(Prompter::Icon::Information, QStringLiteral("Delete"),
+                                                   warning + QStringLiteral("You do want delete log?"),
+                                                   Prompter::Buttons::YesNo);
     if (answer == Prompter::Answer::Yes) {
         const int result = m_client.Tq90EraseLogData(hTerminal);
         m_lblMsg->setText(result != Tq90Result::Ok ? Tq90ErrorText(result)

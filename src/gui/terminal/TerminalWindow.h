@@ -46,13 +46,13 @@ private:
     void mnuexport_Click();
     void mnuabout_Click();
     void releaseTerminal();
-    // Converts the downloaded log file with the progress window shown; false after a failure,
-    // which the operator has been told.
-    bool convertLog();
 
     AppContext& m_context;
     Tq90Client m_client;
     int hTerminal = 0;
+    // Why the last download of this connection is not wholly in the local database; empty when
+    // it is, or when there was none.
+    QString m_unstoredDownload;
     std::function<void()> m_showExport;
     std::function<void()> m_showAbout;
     std::function<void()> m_closeFormatEditor;

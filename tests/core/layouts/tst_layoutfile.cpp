@@ -42,6 +42,9 @@ private Q_SLOTS:
     void handMadeValues_data();
     void handMadeValues();
     void longValuesAreCutAt255();
+    void limits_data();
+    void limits();
+    void saveKeepsToLimits();
     void missingFileLoadsNoRows();
     void emptyPathChangesNothing();
     void editorLoaderFillsItsState();
@@ -388,6 +391,7 @@ void TestLayoutFile::saveRefusals_data()
     QTest::newRow("blanks") << "   " << int(LayoutSaveResult::Status::EmptyName);
     QTest::newRow("slash") << "../Week" << int(LayoutSaveResult::Status::BadName);
     QTest::newRow("backslash") << "a\\b" << int(LayoutSaveResult::Status::BadName);
+    QTest::newRow("dot dot") << ".." << int(LayoutSaveResult::Status::BadName);
 }
 
 void TestLayoutFile::saveRefusals()
@@ -535,6 +539,74 @@ void TestLayoutFile::longValuesAreCutAt255()
     loadExportLayout(file(QStringLiteral("Week")), layout, grid);
     QCOMPARE(layout.delimiter, QString(255, u'd'));
     QCOMPARE(layout.inText, QString(254, u'i') + QStringLiteral("เ"));
+}
+
+void TestLayoutFile::limits_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("pad");
+    QTest::addColumn<int>("padding"); // blank lines added to the file
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("at the limits") << 100 << "255" << QString(10, u'ศ') << 0 << "";
+    QTest::newRow("too many rows") << 101 << "1"
+                                   << "0" << 0 << "it has 101 rows, more than the 100";
+    QTest::newRow("too wide") << 2 << "256"
+                              << "0" << 0 << "row 1 is 256 characters wide, more than the 255";
+    QTest::newRow("pad too long") << 2 << "5" << QString(11, u'*') << 0
+                                  << "row 1 has 11 characters, more than the 10";
+    QTest::newRow("file too large") << 1 << "5"
+                                    << "0" << 600000 << "bytes long, more than the 1048576 bytes";
+}
+
+void TestLayoutFile::limits()
+{
+    QFETCH(int, rows);
+    QFETCH(QString, width);
+    QFETCH(QString, pad);
+    QFETCH(int, padding);
+    QFETCH(QString, refusal);
+    QString text =
+        QStringLiteral("[ZUNDataView]\nRows=%1\nDelimiter=,\n").arg(rows) + QString(padding, u'\n');
+    for (int i = 1; i <= rows; ++i)
+        text +=
+            QStringLiteral("[ZUNData\\ROW\\%1]\nTextMatrix=UID\nFixedWidth=%2\nAlignmentData=0\nspData=%3\n")
+                .arg(i)
+                .arg(width, pad);
+    QVERIFY(writeLayout(QStringLiteral("Hand"), text));
+    ExportLayout layout;
+    layout.delimiter = QStringLiteral("|");
+    LayoutGridModel grid;
+    grid.appendField({QStringLiteral("UID"), QStringLiteral("3")});
+    const LayoutLoadResult loaded = loadExportLayout(file(QStringLiteral("Hand")), layout, grid);
+    QCOMPARE(loaded.refused, !refusal.isEmpty());
+    if (refusal.isEmpty()) {
+        QCOMPARE(grid.fieldCount(), rows);
+        QCOMPARE(layout.padOf(rows), pad);
+        return;
+    }
+    QCOMPARE(loaded.warnings.size(), 1);
+    QVERIFY2(loaded.warnings[0].contains(QStringLiteral("Hand.ini")) && loaded.warnings[0].contains(refusal),
+             qPrintable(loaded.warnings[0]));
+    QCOMPARE(grid.fieldCount(), 0);
+    QCOMPARE(layout.delimiter, QStringLiteral("|"));
+}
+
+void TestLayoutFile::saveKeepsToLimits()
+{
+    EditorCopy c = sample();
+    c.rows[1].width = QStringLiteral("256");
+    LayoutSaveResult saved = saveExportLayout(paths(), c.layout, c.rows, c.editor);
+    QCOMPARE(saved.status, LayoutSaveResult::Status::Failed);
+    QVERIFY2(saved.message.contains(QStringLiteral("row 2 is 256 characters wide")),
+             qPrintable(saved.message));
+    c = sample();
+    while (c.rows.size() <= LayoutLimits::MaxRows)
+        c.rows.append({QStringLiteral("Space"), QStringLiteral("1")});
+    saved = saveExportLayout(paths(), c.layout, c.rows, c.editor);
+    QCOMPARE(saved.status, LayoutSaveResult::Status::Failed);
+    QVERIFY2(saved.message.contains(QStringLiteral("101 rows")), qPrintable(saved.message));
+    QVERIFY(!QFileInfo::exists(file(QStringLiteral("Week"))));
 }
 
 void TestLayoutFile::missingFileLoadsNoRows()

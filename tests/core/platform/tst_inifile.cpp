@@ -151,9 +151,16 @@ void TestIniFile::write_data()
     QTest::newRow("value written unchanged") << QByteArray() << "text"
                                              << "k"
                                              << "  \"a;b\"  " << QByteArray("[text]\r\nk=  \"a;b\"  \r\n");
+    QTest::newRow("new key into the first of duplicate sections")
+        << QByteArray("[text]\r\nIP=1\r\n\r\n[Text]\r\nPort=9\r\n") << "TEXT"
+        << "Port"
+        << "5" << QByteArray("[text]\r\nIP=1\r\nPort=5\r\n\r\n[Text]\r\nPort=9\r\n");
     QTest::newRow("first of duplicate keys replaced") << QByteArray("[text]\r\nk=1\r\nK=2\r\n") << "text"
                                                       << "k"
                                                       << "3" << QByteArray("[text]\r\nk=3\r\nK=2\r\n");
+    QTest::newRow("line break in key stays one line") << QByteArray() << "text"
+                                                      << "a\r\nb"
+                                                      << "v" << QByteArray("[text]\r\na  b=v\r\n");
     QTest::newRow("line break in value stays one line") << QByteArray() << "text"
                                                         << "k"
                                                         << "a\r\nb" << QByteArray("[text]\r\nk=a  b\r\n");

@@ -4,6 +4,7 @@
 #include "core/terminal/LogRecord.h"
 #include "fixtures/TestFiles.h"
 
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -53,6 +54,9 @@ private Q_SLOTS:
     void countsWholeRecords_data();
     void countsWholeRecords();
     void missingFileIsReported();
+    void oversizedFileIsRefused();
+    void verifiesStoredLog_data();
+    void verifiesStoredLog();
     void randomBytesAreConverted();
     void repeatedImportKeepsPunchesOnce_data();
     void repeatedImportKeepsPunchesOnce();
@@ -161,12 +165,13 @@ void TestLogConversion::countsWholeRecords_data()
     QTest::addColumn<int>("records");
     QTest::addColumn<QByteArray>("tail");
     QTest::addColumn<int>("expected");
-    QTest::newRow("empty file") << 0 << QByteArray() << 0;
-    QTest::newRow("one byte") << 0 << QByteArray(1, '\0') << 0;
-    QTest::newRow("16k+1") << 5 << QByteArray(1, '\0') << 5;
-    QTest::newRow("16k+1+9: partial record ignored") << 5 << QByteArray(10, '\x11') << 5;
-    QTest::newRow("no trailing byte: last record incomplete") << 5 << QByteArray() << 4;
-    QTest::newRow("16 bytes only") << 1 << QByteArray() << 0;
+    QTest::addColumn<int>("partial");
+    QTest::newRow("empty file") << 0 << QByteArray() << 0 << 0;
+    QTest::newRow("one byte") << 0 << QByteArray(1, '\0') << 0 << 0;
+    QTest::newRow("16k+1") << 5 << QByteArray(1, '\0') << 5 << 0;
+    QTest::newRow("16k+1+9: partial record reported") << 5 << QByteArray(10, '\x11') << 5 << 9;
+    QTest::newRow("no trailing byte: every record read") << 5 << QByteArray() << 5 << 0;
+    QTest::newRow("16 bytes only") << 1 << QByteArray() << 1 << 0;
 }
 
 void TestLogConversion::countsWholeRecords()
@@ -174,12 +179,15 @@ void TestLogConversion::countsWholeRecords()
     QFETCH(int, records);
     QFETCH(QByteArray, tail);
     QFETCH(int, expected);
+    QFETCH(int, partial);
     QVERIFY(writeLog(generateLog(records, 3), tail));
     const auto result =
         convertLogToDatabase(m_paths->logFile(), Connections::get(Connections::LocalConnection));
     QVERIFY2(result.ok(), qPrintable(result.error()));
     QCOMPARE(result->read, expected);
     QCOMPARE(result->added, expected);
+    QCOMPARE(result->partialBytes, partial);
+    QCOMPARE(partialRecordText(*result).isEmpty(), partial == 0);
     QCOMPARE(rows().size(), expected);
 }
 
@@ -191,6 +199,52 @@ void TestLogConversion::missingFileIsReported()
     QVERIFY2(result.error().contains(QStringLiteral("TQ90_log.bin")) &&
                  result.error().contains(QStringLiteral("Download")),
              qPrintable(result.error()));
+}
+
+void TestLogConversion::oversizedFileIsRefused()
+{
+    // a sparse file: it claims 100 GB and takes no space
+    QFile file(m_paths->logFile());
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(100'000'000'000LL));
+    file.close();
+    const auto result =
+        convertLogToDatabase(m_paths->logFile(), Connections::get(Connections::LocalConnection));
+    QVERIFY(!result.ok());
+    QVERIFY2(result.error().contains(QStringLiteral("100000000000 bytes")) &&
+                 result.error().contains(QStringLiteral("67108864 bytes")),
+             qPrintable(result.error()));
+    QCOMPARE(rows().size(), 0);
+}
+
+void TestLogConversion::verifiesStoredLog_data()
+{
+    QTest::addColumn<QByteArray>("fileAfter");
+    QTest::addColumn<QString>("removeHid");
+    QTest::addColumn<QString>("failure");
+    const QByteArray log = record(7) + record(8) + record(9);
+    QTest::newRow("all stored") << log + '\0' << QString() << QString();
+    QTest::newRow("file lost its end") << log.left(20) << QString() << QStringLiteral("holds 20 bytes");
+    QTest::newRow("file changed") << record(7) + record(8) + record(10) + '\0' << QString()
+                                  << QStringLiteral("differs");
+    QTest::newRow("punch missing") << log + '\0' << QStringLiteral("8") << QStringLiteral("Punch 2 of 3");
+}
+
+void TestLogConversion::verifiesStoredLog()
+{
+    QFETCH(QByteArray, fileAfter);
+    QFETCH(QString, removeHid);
+    QFETCH(QString, failure);
+    const QByteArray log = record(7) + record(8) + record(9);
+    const QSqlDatabase db = Connections::get(Connections::LocalConnection);
+    QVERIFY(writeLog(log));
+    QVERIFY(convertLogToDatabase(m_paths->logFile(), db, {}, log.size()).ok());
+    QVERIFY(TestFiles::write(m_paths->logFile(), fileAfter));
+    if (!removeHid.isEmpty())
+        QVERIFY(
+            executeStatement(db, QStringLiteral("delete from tblexport where HID = ?"), {removeHid}).ok());
+    const Outcome verified = verifyStoredLog(m_paths->logFile(), db, log);
+    QCOMPARE(verified.ok(), failure.isEmpty());
+    QVERIFY2(verified.error().contains(failure), qPrintable(verified.error()));
 }
 
 void TestLogConversion::randomBytesAreConverted()

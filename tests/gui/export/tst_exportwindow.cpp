@@ -101,6 +101,7 @@ private Q_SLOTS:
     void sideBarWaitsForRunningExport();
     void busyWindowRefusesToClose();
     void exportFailureIsShown();
+    void exportRefusesTheLocalDatabase();
     void unloadClosesLocalConnection();
 
 private:
@@ -674,6 +675,21 @@ void TestExportWindow::exportFailureIsShown()
     QCOMPARE(readIniValue(u"text"_qs, u"FormatName"_qs, u"(none)"_qs, m_context->paths.settingsFile()),
              QStringLiteral("(none)"));
     QVERIFY(button("cmdExport")->isEnabled());
+}
+
+void TestExportWindow::exportRefusesTheLocalDatabase()
+{
+    addPunch(u"7"_qs, u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs, u"1"_qs);
+    QVERIFY(openExport(2));
+    const QString database = m_context->paths.localDatabase();
+    const QByteArray before = TestFiles::read(database);
+    m_prompter->queueFileName(database);
+    QTest::mouseClick(button("cmdExport"), Qt::LeftButton);
+    QCOMPARE(m_prompter->shown().size(), 1);
+    QCOMPARE(m_prompter->last().icon, Prompter::Icon::Critical);
+    QVERIFY2(m_prompter->last().text.contains(u"it is the local database"_qs),
+             qPrintable(m_prompter->last().text));
+    QCOMPARE(TestFiles::read(database), before);
 }
 
 void TestExportWindow::unloadClosesLocalConnection()

@@ -1,5 +1,6 @@
 #include "core/platform/IniFile.h"
 #include "core/storage/Connections.h"
+#include "core/terminal/LogRecord.h"
 #include "fixtures/TestFiles.h"
 #include "fixtures/TestPrompter.h"
 #include "fixtures/Tq90SimProcess.h"
@@ -56,6 +57,8 @@ private Q_SLOTS:
     void peerDropsMidDownload();
     void fileWriteFailureIsShown();
     void conversionFailureIsShown();
+    void eraseQuestionWarnsAfterIncompleteDownload_data();
+    void eraseQuestionWarnsAfterIncompleteDownload();
     void disconnectAndClose();
     void connectAgainFromMenu();
 
@@ -398,6 +401,57 @@ void TestTerminalWindow::conversionFailureIsShown()
     QVERIFY(!m_prompter->texts().contains(QStringLiteral("ดึงข้อมูลเรียบร้อย")));
     QVERIFY(!m_window->findChild<ConversionProgressWindow*>()->isVisible());
     QCOMPARE(punches(), 0);
+}
+
+void TestTerminalWindow::eraseQuestionWarnsAfterIncompleteDownload_data()
+{
+    QTest::addColumn<QString>("trigger");
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("store failed") << QStringLiteral("RAISE(ABORT, 'database or disk is full')")
+                                  << QByteArray() << QStringLiteral("disk is full");
+    QTest::newRow("store not shown") << QStringLiteral("RAISE(IGNORE)") << QByteArray()
+                                     << QStringLiteral("Punch 1 of 6 of the log");
+    QTest::newRow("partial record") << QString() << generateLog(6, 2) + QByteArray(5, '\x01')
+                                    << QStringLiteral("ends in 5 bytes");
+}
+
+void TestTerminalWindow::eraseQuestionWarnsAfterIncompleteDownload()
+{
+    QFETCH(QString, trigger);
+    QFETCH(QByteArray, log);
+    QFETCH(QString, reason);
+    startSim({QStringLiteral("--generate"), QStringLiteral("6")});
+    QSqlQuery q(Connections::get(Connections::LocalConnection));
+    if (!trigger.isEmpty())
+        QVERIFY(q.exec(
+            QStringLiteral("CREATE TRIGGER t BEFORE INSERT ON tblexport BEGIN SELECT %1; END").arg(trigger)));
+    if (!log.isEmpty()) {
+        const QString file = m_dir->filePath(QStringLiteral("partial.bin"));
+        QVERIFY(TestFiles::write(file, log));
+        QVERIFY(m_sim->ok(QStringLiteral("load ") + file));
+    }
+    connectTo(m_sim->port());
+    button("btnGetlog")->click();
+    QVERIFY2(m_prompter->last().text.contains(reason), qPrintable(m_prompter->last().text));
+    QVERIFY(!m_prompter->texts().contains(QStringLiteral("ดึงข้อมูลเรียบร้อย")));
+    m_prompter->queueAnswer(Prompter::Answer::No);
+    button("btnEraseLog")->click();
+    const QString question = m_prompter->last().text;
+    QVERIFY2(question.startsWith(QStringLiteral("The last download was not stored completely: ")) &&
+                 question.contains(reason) &&
+                 question.endsWith(QStringLiteral("\n\nYou do want delete log?")),
+             qPrintable(question));
+    QVERIFY(m_sim->command(QStringLiteral("status")).contains(QStringLiteral(" 6 punches")));
+
+    // a complete download afterwards leaves the plain question
+    QVERIFY(q.exec(QStringLiteral("DROP TRIGGER IF EXISTS t")));
+    QVERIFY(m_sim->ok(QStringLiteral("generate 6")));
+    button("btnGetlog")->click();
+    QCOMPARE(m_prompter->last().text, QStringLiteral("ดึงข้อมูลเรียบร้อย"));
+    m_prompter->queueAnswer(Prompter::Answer::No);
+    button("btnEraseLog")->click();
+    QCOMPARE(m_prompter->last().text, QStringLiteral("You do want delete log?"));
 }
 
 void TestTerminalWindow::disconnectAndClose()
