@@ -56,7 +56,7 @@ void StagedExportFile::flush()
     m_buffer.resize(0); // keeps its room for the next lines
 }
 
-Outcome StagedExportFile::commit()
+Outcome StagedExportFile::commit(const std::function<void()>& copied)
 {
     const QString unchanged =
         QStringLiteral(". The export file %1 was not changed; free some space or choose "
@@ -86,6 +86,8 @@ Outcome StagedExportFile::commit()
         }
         if (!m_output.write(chunk))
             break;
+        if (copied)
+            copied();
     }
     staging.close();
     if (const Outcome copied = m_output.commit(); !copied) {

@@ -5,15 +5,14 @@
 #include "core/export/WorkTableReader.h"
 #include "core/platform/CheckedFileWriter.h"
 #include "core/platform/Cp874.h"
+#include "core/platform/RunAside.h"
 #include "core/search/AttendanceSearch.h"
 #include "core/storage/Connections.h"
 
 #include <QDir>
 #include <QHash>
 
-#include <chrono>
-#include <future>
-#include <thread>
+#include <atomic>
 
 #include <memory>
 
@@ -86,17 +85,24 @@ private:
     qint64 m_lines = 0;
 };
 
-// Copies the staging file to the chosen file on a thread of its own, handling the window's
-// events meanwhile: copying a large export and flushing it to disk would hold the window still.
+// Copies the staging file to the chosen file aside, handling the window's events meanwhile:
+// copying a large export and flushing it to disk would hold the window still. Every piece
+// copied is a step of the progress.
 Outcome commitAside(StagedExportFile& file, RunProgress& progress)
 {
-    std::packaged_task<Outcome()> task([&file] { return file.commit(); });
-    std::future<Outcome> done = task.get_future();
-    std::thread copier(std::move(task));
-    while (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
-        progress.yield();
-    copier.join();
-    return done.get();
+    std::atomic<int> pieces = 0;
+    int shown = 0;
+    const auto showPieces = [&] {
+        for (const int copied = pieces; shown < copied; ++shown)
+            progress.advance();
+    };
+    const Outcome committed = runAside([&file, &pieces] { return file.commit([&pieces] { ++pieces; }); },
+                                       [&] {
+                                           showPieces();
+                                           progress.yield();
+                                       });
+    showPieces();
+    return committed;
 }
 
 // Ends a run whose lines are all in the staging file.
