@@ -11,10 +11,12 @@
 # faults, as long as src/ is the same.
 #   --seed S     random seed (default 1)
 #   --count N    faults to plant (default 20)
-#   --under DIR  only files below DIR (e.g. src/core/layouts); may be given more than once
+#   --under DIR  only files below DIR (e.g. src/core/layouts), or those a pattern names
+#                (e.g. 'src/core/layouts/LayoutDraft*'); may be given more than once
 #   --tests RE   run only the tests whose names match RE (and build only those), for a quick
 #                look at one subsystem; the figure that counts is the one over the whole suite
 #   --keep       keep the scratch worktree and its build for the next run (faster)
+#   --rev REV    measure that commit instead of HEAD (e.g. main, for a figure before a change)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seed=1
@@ -22,6 +24,7 @@ count=20
 unders=()
 keep=0
 tests=
+rev=HEAD
 while [ $# -gt 0 ]; do
     case $1 in
     --seed) seed=$2; shift 2 ;;
@@ -29,6 +32,7 @@ while [ $# -gt 0 ]; do
     --under) unders+=("$2"); shift 2 ;;
     --tests) tests=$2; shift 2 ;;
     --keep) keep=1; shift ;;
+    --rev) rev=$2; shift 2 ;;
     *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
@@ -36,9 +40,9 @@ done
 
 work=$root/.mutation
 if [ ! -d "$work/.git" ] && [ ! -f "$work/.git" ]; then
-    git -C "$root" worktree add --detach "$work" HEAD >/dev/null
+    git -C "$root" worktree add --detach "$work" "$rev" >/dev/null
 else
-    git -C "$work" checkout --detach -q "$(git -C "$root" rev-parse HEAD)"
+    git -C "$work" checkout --detach -q "$(git -C "$root" rev-parse "$rev")"
     git -C "$work" checkout -q -- .
 fi
 cleanup() {
@@ -49,10 +53,21 @@ cleanup() {
 }
 trap cleanup EXIT
 
-"$root/scripts/build.sh" "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+# The scratch worktree's own build script, whose source is the scratch worktree: the planted faults
+# must be what is compiled, not this checkout. A build dir configured for another source, or whose
+# configuration did not finish, goes.
+if [ -d "$work/build" ] && { [ ! -f "$work/build/build.ninja" ] ||
+    ! grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$work" "$work/build/CMakeCache.txt"; }; then
+    rm -rf "$work/build"
+fi
+if ! "$work/scripts/build.sh" "$work/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >"$work/build.log" 2>&1; then
+    tail -40 "$work/build.log" >&2
+    echo "the unchanged sources do not build" >&2
+    exit 1
+fi
 
 python3 - "$work" "$seed" "$count" "$tests" "${unders[@]}" <<'PY'
-import os, random, re, subprocess, sys
+import glob, os, random, re, subprocess, sys
 
 work, seed, count, tests, unders = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), sys.argv[4], sys.argv[5:]
 targets, selection = [], []
@@ -103,9 +118,18 @@ def blank(line):
     return "".join(out)[:n]
 
 
+def walk(under):
+    """(folder, files) as os.walk gives them below a folder; a file pattern gives the files it names."""
+    for match in sorted(glob.glob(os.path.join(work, under))):
+        if os.path.isfile(match):
+            yield os.path.dirname(match), [os.path.basename(match)]
+        for dirpath, _, files in os.walk(match):
+            yield dirpath, files
+
+
 sites = []
 for under in unders:
-    for dirpath, _, files in os.walk(os.path.join(work, under)):
+    for dirpath, files in walk(under):
         for f in sorted(files):
             if not f.endswith(".cpp"):
                 continue
@@ -138,6 +162,10 @@ def run(cmd, timeout):
     except subprocess.TimeoutExpired:
         return -1
 
+
+# A suite that fails without any planted fault would count every fault as caught.
+if run(["ctest", "--test-dir", "build", "--parallel", "2", "--timeout", "120"] + selection, 3600) != 0:
+    sys.exit("the selected tests fail on the unchanged sources; nothing measured")
 
 caught, survived, results = 0, [], []
 tried = 0

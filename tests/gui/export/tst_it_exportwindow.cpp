@@ -1,125 +1,88 @@
+#include "core/accesscontrol/AccessControlLogin.h"
+#include "core/accesscontrol/QorClient.h"
 #include "core/platform/IniFile.h"
 #include "core/storage/Connections.h"
-#include "fixtures/PostgresServer.h"
-#include "fixtures/TestPrompter.h"
+#include "core/storage/TimeAttendanceConnection.h"
+#include "fixtures/AccessControlServer.h"
+#include "fixtures/MainWindowSession.h"
+#include "fixtures/QorSimProcess.h"
+#include "fixtures/TestFiles.h"
+#include "gui/accesscontrol/AccessControlExportSource.h"
+#include "gui/accesscontrol/AccessControlHandOver.h"
 #include "gui/export/ExportWindow.h"
-#include "gui/platform/AppContext.h"
-#include "gui/shell/MainWindow.h"
-#include "gui/shell/SideBar.h"
 
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
-#include <QMdiArea>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSettings>
-#include <QSqlError>
-#include <QTemporaryDir>
+#include <QListWidget>
+#include <QTcpServer>
 #include <QTest>
 
-// The export window as side-bar items 1 to 3 open and close it, with the time-attendance
-// database a real PostgreSQL server on loopback reached through psqlODBC, named by the values
-// the time-attendance program's configuration tool leaves in the settings store.
+// The export window writing into the time-attendance database (side-bar item 3) and reading the
+// access-control server (as the SQL Server connection window hands over to it), with both
+// databases on a real PostgreSQL server and the access-control service played by qor-sim.
 class TestItExportWindow : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
     void initTestCase();
-    void cleanupTestCase();
     void init();
     void cleanup();
-    void itemThreePreparesTimeAttendanceExport();
-    void itemsTwoAndOneSwitchAndClose();
-    void timeAttendanceExportWritesTransactions();
-    void timeAttendanceExportWithoutPunches();
+    void timeAttendanceExport();
+    void employeePickerListsServerPersons();
+    void accessControlTextExport_data();
+    void accessControlTextExport();
+    void accessControlTimeAttendanceExport();
 
 private:
-    void click(int item);
-    ExportWindow* exportWindow()
-    {
-        return qobject_cast<ExportWindow*>(m_main->windows().find(WindowId::Export));
-    }
-    QPushButton* button(const char* name)
-    {
-        return exportWindow()->findChild<QPushButton*>(QString::fromLatin1(name));
-    }
+    ExportWindow* openAccessControlWindow(bool fileMode, quint16 servicePort = 0);
     QStringList transactions();
 
-    PostgresServer m_server;
-    std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<TestPrompter> m_prompter;
-    std::unique_ptr<AppContext> m_context;
-    std::unique_ptr<MainWindow> m_main;
+    AccessControlServer m_server;
+    std::unique_ptr<MainWindowSession> m_session;
 };
 
 void TestItExportWindow::initTestCase()
 {
     QVERIFY2(m_server.start(), qPrintable(m_server.error()));
-    QFile dsns(QString::fromLocal8Bit(qgetenv("ODBCINI")));
-    QVERIFY(dsns.open(QIODevice::Append));
-    dsns.write(QStringLiteral("[TimeAttendance]\nDriver=%1\nServername=127.0.0.1\nPort=%2\n")
-                   .arg(PostgresServer::driverName())
-                   .arg(m_server.port())
-                   .toUtf8());
-    dsns.close();
+    QVERIFY(
+        MainWindowSession::addTimeAttendanceSource(PostgresServer::driverName(), m_server.postgres().port()));
     QString error;
-    QVERIFY2(m_server.openConnection(u"setup"_qs, &error), qPrintable(error));
+    QVERIFY2(m_server.postgres().openConnection(u"setup"_qs, &error), qPrintable(error));
     QVERIFY(executeStatement(QSqlDatabase::database(u"setup"_qs),
                              u"create table tblTransaction (TerminalID varchar(10), HumanID varchar(20), "
                              "StampDateTime varchar(19), StampStat varchar(3), Process varchar(1), "
-                             "Upload varchar(1))"_qs)
-                .ok());
-}
-
-void TestItExportWindow::cleanupTestCase()
-{
-    QSqlDatabase::removeDatabase(u"setup"_qs);
-    m_server.stop();
+                             "Upload varchar(1))"_qs));
 }
 
 void TestItExportWindow::init()
 {
-    m_dir = std::make_unique<QTemporaryDir>();
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir->filePath(u"config"_qs));
-    {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, u"ZUN Vantorel"_qs,
-                           u"Configuration Connection Tools"_qs);
-        settings.setValue(u"DSN"_qs, u"TimeAttendance"_qs);
-        settings.setValue(u"UID"_qs, PostgresServer::user());
-        settings.setValue(u"PWD"_qs, QString());
-        settings.setValue(u"Database"_qs, PostgresServer::database());
-    }
-    QVERIFY(executeStatement(QSqlDatabase::database(u"setup"_qs), u"delete from tblTransaction"_qs).ok());
-    m_prompter = std::make_unique<TestPrompter>();
-    m_context = std::make_unique<AppContext>(AppContext{AppPaths(m_dir->path()), *m_prompter});
-    m_context->today = [] {
-        return QDate(2024, 5, 31);
-    };
-    m_main = std::make_unique<MainWindow>(*m_context);
-    m_main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
+    m_session = std::make_unique<MainWindowSession>();
+    MainWindowSession::storeTimeAttendanceSettings(PostgresServer::user(), PostgresServer::database());
+    QVERIFY(executeStatement(QSqlDatabase::database(u"setup"_qs), u"delete from tblTransaction"_qs));
+    QVERIFY(m_server.reset());
+    QVERIFY(storeAccessControlLogin(m_server.login(), m_session->paths()));
+    const Outcome opened = openAccessControlDatabase(m_server.login(), PostgresServer::driverName());
+    QVERIFY2(opened.ok(), qPrintable(opened.error()));
 }
 
 void TestItExportWindow::cleanup()
 {
-    m_main.reset();
-    m_context.reset();
-    m_prompter.reset();
-    Connections::close(Connections::LocalConnection);
-    Connections::close(Connections::TimeAttendanceConnection);
-    m_dir.reset();
+    m_session.reset();
+    Connections::close(Connections::AccessControlConnection);
 }
 
-void TestItExportWindow::click(int item)
+// As a successful connect of the SQL Server connection window hands over (its side-bar item
+// opened the local database), the access-control service reached on this port.
+ExportWindow* TestItExportWindow::openAccessControlWindow(bool fileMode, quint16 servicePort)
 {
-    SideBar& bar = m_main->sideBar();
-    QTreeWidgetItem* entry = bar.itemWithValue(item);
-    QVERIFY(entry);
-    bar.scrollToItem(entry);
-    QTest::mouseClick(bar.viewport(), Qt::LeftButton, {}, bar.visualItemRect(entry).center());
+    if (!openLocalDatabase(m_session->paths()) ||
+        !openAccessControlExport(m_session->main().windows(), fileMode))
+        return nullptr;
+    auto* window = m_session->window<ExportWindow>(WindowId::Export);
+    if (window && servicePort)
+        window->setAccessControlSource(AccessControlExportSource(m_session->context(), servicePort));
+    return window;
 }
 
 QStringList TestItExportWindow::transactions()
@@ -128,103 +91,168 @@ QStringList TestItExportWindow::transactions()
     auto q = executeStatement(QSqlDatabase::database(u"setup"_qs),
                               u"select TerminalID, HumanID, StampDateTime, StampStat, Process, Upload "
                               "from tblTransaction order by 3, 2"_qs);
-    if (!q.ok())
-        return {q.error()};
-    while (q->next()) {
-        QStringList f;
+    while (q && q->next()) {
+        QStringList fields;
         for (int i = 0; i < 6; ++i)
-            f << q->value(i).toString();
-        rows << f.join(u'|');
+            fields << q->value(i).toString();
+        rows << fields.join(u'|');
     }
-    return rows;
+    return q ? rows : QStringList{q.error()};
 }
 
-void TestItExportWindow::itemThreePreparesTimeAttendanceExport()
+void TestItExportWindow::timeAttendanceExport()
 {
-    QVERIFY(writeIniValue(u"text"_qs, u"FormatName"_qs, u"Default"_qs, m_context->paths.settingsFile()));
-    click(3);
-    QVERIFY2(m_prompter->shown().isEmpty(), qPrintable(m_prompter->texts().join(u'\n')));
-    ExportWindow* window = exportWindow();
+    QVERIFY(writeIniValue(u"text"_qs, u"FormatName"_qs, u"Default"_qs, m_session->paths().settingsFile()));
+    m_session->clickItem(3);
+    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'\n')));
+    auto* window = m_session->window<ExportWindow>(WindowId::Export);
     QVERIFY(window && window->isVisible());
-    QVERIFY(window->isTimeAttendanceMode());
-    QVERIFY(Connections::get(Connections::TimeAttendanceConnection).isOpen());
     QCOMPARE(window->windowTitle(), QStringLiteral("Export to TA"));
-    QCOMPARE(window->findChild<QLabel*>(u"Label4"_qs)->text(), QStringLiteral("Export to TA"));
-    QVERIFY(button("cmdExportTA")->isVisible());
-    QVERIFY(button("cmdExport")->isHidden());
-    for (const char* name : {"optDataType_0", "optDataType_1"})
-        QVERIFY2(!window->findChild<QRadioButton*>(QString::fromLatin1(name))->isEnabled(), name);
-    auto* layouts = window->findChild<QComboBox*>(u"cmbFileFormat"_qs);
-    QVERIFY(!layouts->isEnabled());
-    QVERIFY(!button("cmdNew")->isEnabled());
-    QVERIFY(!button("cmdEdit")->isEnabled());
+    QCOMPARE(Gui::child<QLabel>(window, "Label4")->text(), QStringLiteral("Export to TA"));
+    QVERIFY(Gui::child(window, "cmdExportTA")->isVisible());
+    QVERIFY(Gui::child(window, "cmdExport")->isHidden());
+    for (const char* name : {"optDataType_0", "optDataType_1", "cmbFileFormat", "cmdNew", "cmdEdit"})
+        QVERIFY2(!Gui::child(window, name)->isEnabled(), name);
     // TA_format, whatever FormatName says
-    QCOMPARE(layouts->currentText(), QStringLiteral("TA_format"));
-}
-
-void TestItExportWindow::itemsTwoAndOneSwitchAndClose()
-{
-    click(3);
-    QPointer<ExportWindow> window = exportWindow();
-    QVERIFY(window);
-    click(2);
-    QCOMPARE(exportWindow(), window.data()); // the same window, not loaded again
-    QVERIFY(!window->isTimeAttendanceMode());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Export to text"));
-    QVERIFY(button("cmdExport")->isVisible());
-    QVERIFY(button("cmdExportTA")->isHidden());
-    QVERIFY(window->findChild<QComboBox*>(u"cmbFileFormat"_qs)->isEnabled());
-    QVERIFY(window->findChild<QRadioButton*>(u"optDataType_1"_qs)->isEnabled());
-    QCOMPARE(window->findChild<QComboBox*>(u"cmbFileFormat"_qs)->currentText(), QStringLiteral("TA_format"));
-
-    // item 1 unloads the export window, which closes the local connection; item 1 opens it again
-    click(1);
-    QVERIFY(!m_main->windows().find(WindowId::Export));
-    QTRY_VERIFY(window.isNull());
-    QVERIFY(Connections::get(Connections::LocalConnection).isOpen());
-    QVERIFY(m_main->windows().find(WindowId::Connect) &&
-            m_main->windows().find(WindowId::Connect)->isVisible());
-
-    // and item 2 brings a fresh one
-    click(2);
-    QVERIFY(exportWindow() && exportWindow()->isVisible());
-    QVERIFY(!m_main->windows().find(WindowId::Connect));
-    QCOMPARE(exportWindow()->findChild<QComboBox*>(u"cmbFileFormat"_qs)->currentText(),
-             QStringLiteral("Default"));
-}
-
-void TestItExportWindow::timeAttendanceExportWritesTransactions()
-{
-    click(3);
-    QVERIFY(exportWindow());
-    for (const auto& [hid, fid, date, time] :
-         {std::tuple{"15", "3", "2024/01/09", "08:00:00"}, std::tuple{"15", "3", "2024/01/09", "17:30:00"}}) {
-        QVERIFY(executeStatement(
-                    Connections::get(Connections::LocalConnection),
-                    u"insert into tblexport(HID,FID,GID,wDate,wTime,Status) values(?,?,'1',?,?,'0')"_qs,
-                    {QString::fromLatin1(hid), QString::fromLatin1(fid), QString::fromLatin1(date),
-                     QString::fromLatin1(time)})
-                    .ok());
-    }
-    QTest::mouseClick(button("cmdExportTA"), Qt::LeftButton);
-    QCOMPARE(m_prompter->texts(), QStringList{u"Export successfully"_qs});
-    QVERIFY(m_prompter->fileAsks().isEmpty());
-    QCOMPARE(transactions(),
-             (QStringList{u"3|15|2567/01/09 08:00:00|IN|0|1"_qs, u"3|15|2567/01/09 17:30:00|OUT|0|1"_qs}));
-    QCOMPARE(readIniValue(u"text"_qs, u"FormatName"_qs, QString(), m_context->paths.settingsFile()),
+    QCOMPARE(Gui::child<QComboBox>(window, "cmbFileFormat")->currentText(), QStringLiteral("TA_format"));
+    Gui::click(window, "cmdExportTA");
+    QCOMPARE(m_session->prompter().texts(), QStringList{u" No data for export !!!"_qs});
+    QVERIFY(MainWindowSession::addPunch(u"15"_qs, u"3"_qs, u"2024/01/09"_qs, u"08:00:00"_qs));
+    QVERIFY(MainWindowSession::addPunch(u"15"_qs, u"3"_qs, u"2024/01/09"_qs, u"17:30:00"_qs));
+    m_session->prompter().clear();
+    Gui::click(window, "cmdExportTA");
+    QCOMPARE(m_session->prompter().texts(), QStringList{u"Export successfully"_qs});
+    QVERIFY(m_session->prompter().fileAsks().isEmpty());
+    const QStringList written{u"3|15|2567/01/09 08:00:00|IN|0|1"_qs, u"3|15|2567/01/09 17:30:00|OUT|0|1"_qs};
+    QCOMPARE(transactions(), written);
+    QCOMPARE(readIniValue(u"text"_qs, u"FormatName"_qs, QString(), m_session->paths().settingsFile()),
              QStringLiteral("TA_format"));
     // twice: still one row per punch
-    QTest::mouseClick(button("cmdExportTA"), Qt::LeftButton);
-    QCOMPARE(transactions().size(), 2);
+    Gui::click(window, "cmdExportTA");
+    QCOMPARE(transactions(), written);
+    // item 2 shows the same window for a text export
+    m_session->clickItem(2);
+    QCOMPARE(m_session->window<ExportWindow>(WindowId::Export), window);
+    QCOMPARE(window->windowTitle(), QStringLiteral("Export to text"));
+    QVERIFY(Gui::child(window, "cmdExport")->isVisible());
+    QVERIFY(Gui::child(window, "cmdExportTA")->isHidden());
+    for (const char* name : {"optDataType_1", "cmbFileFormat", "cmdNew"})
+        QVERIFY2(Gui::child(window, name)->isEnabled(), name);
 }
 
-void TestItExportWindow::timeAttendanceExportWithoutPunches()
+void TestItExportWindow::employeePickerListsServerPersons()
 {
-    click(3);
-    QVERIFY(exportWindow());
-    QTest::mouseClick(button("cmdExportTA"), Qt::LeftButton);
-    QCOMPARE(m_prompter->texts(), QStringList{u" No data for export !!!"_qs});
-    QVERIFY(transactions().isEmpty());
+    QVERIFY(m_server.exec(u"insert into \"User\"(UID,Name) values(1024,'Somchai'),(7,'Ann')"_qs));
+    ExportWindow* window = openAccessControlWindow(true);
+    QVERIFY(window);
+    Gui::choose(window, "OptSearch_1");
+    Gui::click(window, "cmdSearch");
+    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'\n')));
+    auto* list = Gui::child<QListWidget>(m_session->window(WindowId::Employee), "ListEmployee");
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    items.sort();
+    QCOMPARE(items, (QStringList{u"1024     Somchai"_qs, u"7     Ann"_qs}));
+}
+
+void TestItExportWindow::accessControlTextExport_data()
+{
+    QTest::addColumn<QString>("facilities"); // the server's FacDefinition; empty: the table is gone
+    QTest::addColumn<bool>("reachable");     // the service answers
+    QTest::addColumn<bool>("yes");           // the answer to "delete the scanners' data?"
+    QTest::addColumn<int>("left");           // punches left in the scanner; -1: not asked
+    QTest::addColumn<QString>("message");    // shown between the question and the file dialog
+    QTest::addColumn<QString>("uids");       // in the file; empty: nothing exported
+    const struct
+    {
+        const char *name, *facilities;
+        bool reachable, yes;
+        int left;
+        const char *message, *uids;
+    } rows[] = {
+        {"Yes empties the scanner", "(1), (2)", true, true, 0, "", "0000001024 0000000015"},
+        {"No keeps its punches", "(1), (2)", true, false, 1, "", "0000001024 0000000015"},
+        {"a facility out of range is named", "(1), (256)", true, false, 1, "Facility 256 was skipped",
+         "0000001024 0000000015"},
+        {"service unreachable: the server's punches", "(1)", false, false, -1, "", "0000000015"},
+        {"server table gone: nothing exported", "", true, true, 1, "nothing was exported", ""},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.name) << QString::fromLatin1(r.facilities) << r.reachable << r.yes << r.left
+                              << QString::fromLatin1(r.message) << QString::fromLatin1(r.uids);
+}
+
+void TestItExportWindow::accessControlTextExport()
+{
+    QFETCH(QString, facilities);
+    QFETCH(bool, reachable);
+    QFETCH(bool, yes);
+    QFETCH(int, left);
+    QFETCH(QString, message);
+    QFETCH(QString, uids);
+    m_server.addLog(15, 3, 1, u"2024/01/09 08:00:00"_qs, 0);
+    if (facilities.isEmpty())
+        QVERIFY(m_server.exec(u"alter table FacDefinition rename to FacDefinitionGone"_qs));
+    else
+        QVERIFY(m_server.exec(u"insert into FacDefinition(FacID) values "_qs + facilities));
+    QorSimProcess sim;
+    QVERIFY2(sim.start("facility 2\nlog 1 1024 2 1 2024/01/05 08:00:00 0\n", m_server.odbcConnectionString(),
+                       m_server.postgres().processEnvironment()),
+             qPrintable(sim.error()));
+    quint16 port = sim.port();
+    QTcpServer closed;
+    if (!reachable) {
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        port = closed.serverPort();
+        closed.close();
+    }
+    ExportWindow* window = openAccessControlWindow(true, port);
+    QVERIFY(window);
+    const QString output = m_session->dataDir() + QStringLiteral("/qor.txt");
+    m_session->prompter().queueAnswer(yes ? Prompter::Answer::Yes : Prompter::Answer::No);
+    m_session->prompter().queueFileName(output);
+    Gui::click(window, "cmdQROSQLExport");
+    if (facilities.isEmpty())
+        QVERIFY(m_server.exec(u"alter table FacDefinitionGone rename to FacDefinition"_qs));
+    const QList<TestPrompter::Shown> shown = m_session->prompter().shown();
+    QVERIFY(!shown.isEmpty());
+    QCOMPARE(shown.first().title, QStringLiteral("จัดการข้อมูลในเครื่องสแกน"));
+    QCOMPARE(shown.first().text, QStringLiteral("ลบข้อมูลในเครื่องสแกนหลังนำเข้าข้อมูลแล้ว"));
+    QCOMPARE(shown.first().buttons, Prompter::Buttons::YesNo);
+    const QStringList texts = m_session->prompter().texts();
+    if (!message.isEmpty())
+        QVERIFY2(texts.value(1).contains(message), qPrintable(texts.join(u'\n')));
+    QCOMPARE(m_session->prompter().fileAsks().size(), uids.isEmpty() ? 0 : 1);
+    QCOMPARE(texts.last() == u"Export successfully", !uids.isEmpty());
+    QStringList written;
+    for (const QByteArray& line : TestFiles::read(output).split('\n'))
+        if (!line.isEmpty())
+            written << QString::fromLatin1(line.left(10));
+    QCOMPARE(written.join(u' '), uids);
+    if (left >= 0) {
+        QorClient check;
+        QCOMPARE(check.QorInitializeWithPassword(u"127.0.0.1"_qs, sim.port(), u"tarnish"_qs), 0);
+        QCOMPARE(check.pendingLogs(1), std::optional<quint32>(quint32(left)));
+    }
+}
+
+// The server's punches into the time-attendance database, the service not reachable.
+void TestItExportWindow::accessControlTimeAttendanceExport()
+{
+    m_server.addLog(15, 3, 1, u"2024/01/09 08:00:00"_qs, 0);
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    MainWindowSession::storeTimeAttendanceSettings(PostgresServer::user(), PostgresServer::database());
+    QVERIFY(openTimeAttendanceDatabase());
+    ExportWindow* window = openAccessControlWindow(false, port);
+    QVERIFY(window);
+    Gui::click(window, "cmdQORSQLtoTA");
+    QCOMPARE(m_session->prompter().texts().last(), QStringLiteral("Export successfully"));
+    QVERIFY(m_session->prompter().fileAsks().isEmpty());
+    QCOMPARE(transactions(), QStringList{u"3|15|2567/01/09 08:00:00|IN|0|1"_qs});
 }
 
 QTEST_MAIN(TestItExportWindow)
