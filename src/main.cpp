@@ -2,12 +2,43 @@
 #include "gui/platform/AppContext.h"
 #include "gui/platform/WidgetPrompter.h"
 #include "gui/shell/MainWindow.h"
+#include "gui/shell/WindowRegistry.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTextStream>
+
+namespace {
+
+// With TQTOOL_EXIT_WHEN_SHOWN set (the start-up benchmark sets it), the program prints
+// "shown after N ms" once the export window has been painted for the first time, then ends.
+class FirstPaintProbe final : public QObject
+{
+public:
+    explicit FirstPaintProbe(const QElapsedTimer& clock) : m_clock(clock) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && !m_reported) {
+            m_reported = true;
+            QTextStream(stdout) << "shown after " << m_clock.elapsed() << " ms" << Qt::endl;
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer& m_clock;
+    bool m_reported = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer clock;
+    clock.start();
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("TQTool"));
     QCoreApplication::setApplicationName(QStringLiteral("tqtool"));
@@ -25,6 +56,9 @@ int main(int argc, char** argv)
     main.show();
     // The export window is the program's first window, with no export command until the side
     // bar prepares it.
-    main.windows().open(WindowId::Export);
+    QWidget* exportWindow = main.windows().open(WindowId::Export);
+    FirstPaintProbe probe(clock);
+    if (exportWindow && qEnvironmentVariableIsSet("TQTOOL_EXIT_WHEN_SHOWN"))
+        exportWindow->installEventFilter(&probe);
     return QApplication::exec();
 }

@@ -1,6 +1,6 @@
 // exportLocal of 100,000 punches into a PostgreSQL server over loopback through psqlODBC (default
 // driver settings), as a user's time-attendance database is reached. Prints rows per second (target: at least
-// 10,000), for a first export into an empty table and for the same period exported again.
+// 80,000), for a first export into an empty table and for the same period exported again.
 #include "core/export/TimeAttendanceExport.h"
 #include "core/platform/AppPaths.h"
 #include "core/storage/Connections.h"
@@ -89,7 +89,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "%s\n", qPrintable(report.error()));
             return 1;
         }
-        std::printf("ExportTA %s: %lld punches in %.2f s = %.0f rows/s (target >= 10000)\n", round,
+        std::printf("ExportTA %s: %lld punches in %.2f s = %.0f rows/s (target >= 80000)\n", round,
                     static_cast<long long>(report->written), seconds,
                     static_cast<double>(report->written) / seconds);
         std::fflush(stdout);

@@ -1,7 +1,7 @@
 // Pairing search and text export of 1,000,000 punches of 5,000 employees, end to end, against
 // a pipeline of the sqlite3 shell over the same rows in the same run: copy them sorted into a
 // work table, then dump that table sorted to CSV. Prints both times and their ratio (target:
-// at most 2.0).
+// at most 1.3).
 #include "core/export/TextExport.h"
 #include "core/layouts/LineBuilder.h"
 #include "core/platform/AppPaths.h"
@@ -146,6 +146,6 @@ int main(int argc, char** argv)
                 static_cast<long long>(QFileInfo(request.outputFile).size()), ours);
     std::printf("sqlite3 reference:    %lld bytes in %.2f s\n", static_cast<long long>(QFileInfo(csv).size()),
                 reference);
-    std::printf("ratio: %.2f (target <= 2.0)\n", ours / reference);
+    std::printf("search + text export: %.2fx the sqlite3 pipeline (target <= 1.3)\n", ours / reference);
     return 0;
 }

@@ -98,11 +98,11 @@ Expected<bool> AccessControlPunchSource::next(SourceRow& row)
     bool numeric = false;
     const qlonglong direction = code.toLongLong(&numeric);
     row.incomplete = person.isNull() || code.isNull() || !numeric || !date.isValid();
-    row.person = person.toString().trimmed();
-    row.terminal = m_reader.value(m_columns[1]).toString().trimmed();
-    row.group = m_reader.value(m_columns[2]).toString().trimmed();
-    row.date = date.toString(QStringLiteral("yyyy/MM/dd"));
-    row.time = date.toString(QStringLiteral("HH:mm:ss"));
+    row.punch.hid = person.toString().trimmed();
+    row.punch.fid = m_reader.value(m_columns[1]).toString().trimmed();
+    row.punch.gid = m_reader.value(m_columns[2]).toString().trimmed();
+    row.punch.wDate = date.toString(QStringLiteral("yyyy/MM/dd"));
+    row.punch.wTime = date.toString(QStringLiteral("HH:mm:ss"));
     row.code = QString::number(direction);
     return true;
 }

@@ -36,7 +36,7 @@ Outcome StagedExportFile::begin()
 
 void StagedExportFile::writeLine(const QString& line)
 {
-    m_buffer += Cp874::encode(line);
+    Cp874::append(m_buffer, line);
     m_buffer += "\r\n";
     if (m_buffer.size() >= FlushSize)
         flush();
@@ -53,10 +53,10 @@ void StagedExportFile::flush()
 {
     if (!m_buffer.isEmpty())
         m_staging.write(m_buffer);
-    m_buffer.clear();
+    m_buffer.resize(0); // keeps its room for the next lines
 }
 
-Outcome StagedExportFile::commit()
+Outcome StagedExportFile::commit(const std::function<void()>& copied)
 {
     const QString unchanged =
         QStringLiteral(". The export file %1 was not changed; free some space or choose "
@@ -86,6 +86,8 @@ Outcome StagedExportFile::commit()
         }
         if (!m_output.write(chunk))
             break;
+        if (copied)
+            copied();
     }
     staging.close();
     if (const Outcome copied = m_output.commit(); !copied) {

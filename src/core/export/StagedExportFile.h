@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 // The road of an export's lines to the chosen file: every line goes into the staging file
 // (emptied when the run starts, kept open for the whole run, code page 874 with CR LF), and
 // at the end the staging file is copied beside the chosen file and renamed over it, then
@@ -24,8 +26,9 @@ public:
     Outcome begin();
     void writeLine(const QString& line);
     void writeEncodedLine(const QByteArray& line);
-    // Copies the staging file to the chosen file and deletes it.
-    Outcome commit();
+    // Copies the staging file to the chosen file and deletes it. copied, when given, is called
+    // after every piece copied.
+    Outcome commit(const std::function<void()>& copied = {});
     // Leaves the chosen file alone and deletes the staging file.
     void abandon();
 

@@ -5,11 +5,14 @@
 #include "core/export/WorkTableReader.h"
 #include "core/platform/CheckedFileWriter.h"
 #include "core/platform/Cp874.h"
+#include "core/platform/RunAside.h"
 #include "core/search/AttendanceSearch.h"
 #include "core/storage/Connections.h"
 
 #include <QDir>
 #include <QHash>
+
+#include <atomic>
 
 #include <memory>
 
@@ -55,7 +58,7 @@ public:
         if (group == m_groupOf.constEnd())
             return;
         QByteArray& lines = m_groups[*group];
-        lines += Cp874::encode(m_lineFor(punch));
+        Cp874::append(lines, m_lineFor(punch));
         lines += "\r\n";
         ++m_lines;
     }
@@ -82,6 +85,26 @@ private:
     qint64 m_lines = 0;
 };
 
+// Copies the staging file to the chosen file aside, handling the window's events meanwhile:
+// copying a large export and flushing it to disk would hold the window still. Every piece
+// copied is a step of the progress.
+Outcome commitAside(StagedExportFile& file, RunProgress& progress)
+{
+    std::atomic<int> pieces = 0;
+    int shown = 0;
+    const auto showPieces = [&] {
+        for (const int copied = pieces; shown < copied; ++shown)
+            progress.advance();
+    };
+    const Outcome committed = runAside([&file, &pieces] { return file.commit([&pieces] { ++pieces; }); },
+                                       [&] {
+                                           showPieces();
+                                           progress.yield();
+                                       });
+    showPieces();
+    return committed;
+}
+
 // Ends a run whose lines are all in the staging file.
 Expected<ExportReport> complete(const LineWriter& lines, StagedExportFile& file, RunProgress& progress,
                                 ExportReport report)
@@ -96,13 +119,13 @@ Expected<ExportReport> complete(const LineWriter& lines, StagedExportFile& file,
     if (lines.lines() == 0) {
         // Rows were found, but none of a chosen employee: the file holds one blank line.
         file.writeLine(QStringLiteral(" "));
-        if (const Outcome committed = file.commit(); !committed)
+        if (const Outcome committed = commitAside(file, progress); !committed)
             return Expected<ExportReport>::failure(committed.error());
         report.status = ExportReport::Status::NoData;
         report.message = ExportMessages::NoData;
         return report;
     }
-    if (const Outcome committed = file.commit(); !committed)
+    if (const Outcome committed = commitAside(file, progress); !committed)
         return Expected<ExportReport>::failure(committed.error());
     progress.finish();
     report.status = ExportReport::Status::Exported;
@@ -204,6 +227,7 @@ Expected<ExportReport> TextExport::run(const TextExportRequest& request, const E
     const Expected<SearchResult> found = search(filter, sink);
     if (!found)
         return stopped(found.error(), request.outputFile);
+    m_progress.yield();
 
     ExportReport report;
     report.incomplete = found->incomplete;

@@ -30,11 +30,11 @@ public:
     Expected<ExportReport> exportAccessControl(const ExportFilter& filter);
 
 private:
-    Expected<ExportReport> run(const std::function<Expected<SearchResult>()>& search);
-    // Writes the work table; the number of punches written.
-    Expected<qint64> write(TransactionWriter::Mode mode, bool atomic, ExportReport& report);
+    using Search = std::function<Expected<SearchResult>(const WorkRowSink&)>;
+    Expected<ExportReport> run(const Search& search);
+    // Writes the work table punch by punch; the number of punches written.
+    Expected<qint64> writeWorkTable(ExportReport& report);
 
     QSqlDatabase m_target;
     RunProgress& m_progress;
-    bool m_groupingRefused = false;
 };

@@ -1,6 +1,8 @@
 #include "core/export/TransactionWriter.h"
 
-#include "core/storage/Connections.h"
+#include "core/storage/TextStatement.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -11,73 +13,62 @@ const QString InsertOne =
     QStringLiteral("insert into tblTransaction(TerminalID,HumanID,StampDateTime,StampStat,"
                    "Process,Upload) values(?,?,?,?,'0','1')");
 
-QString deleteFor(int punches)
+// Two '?'s for the range of persons, then four for each of GroupSize punches.
+QString groupDelete()
 {
-    if (punches == 1)
-        return DeleteOne;
-    QString sql = QStringLiteral("Delete from tblTransaction where ");
-    for (int i = 0; i < punches; ++i) {
-        if (i > 0)
-            sql += QStringLiteral(" or ");
-        sql += QStringLiteral("(TerminalID = ? and HumanID = ? and StampDateTime = ? and StampStat = ?)");
-    }
+    QString sql = QStringLiteral("Delete from tblTransaction where HumanID between ? and ? and exists "
+                                 "(select 1 from (values (?,?,?,?)");
+    for (int i = 1; i < TransactionWriter::GroupSize; ++i)
+        sql += QStringLiteral(",(?,?,?,?)");
+    sql += QStringLiteral(") as v(terminal, person, stamp, stat) where tblTransaction.TerminalID = "
+                          "v.terminal and tblTransaction.HumanID = v.person and "
+                          "tblTransaction.StampDateTime = v.stamp and tblTransaction.StampStat = v.stat)");
     return sql;
 }
 
-QString insertFor(int punches)
+QString groupInsert(qsizetype punches)
 {
     QString sql = InsertOne;
-    for (int i = 1; i < punches; ++i)
+    for (qsizetype i = 1; i < punches; ++i)
         sql += QStringLiteral(",(?,?,?,?,'0','1')");
     return sql;
 }
 
-} // namespace
-
-class TransactionWriter::Statements final
+bool isDigits(const QString& id)
 {
-public:
-    Statements(const QSqlDatabase& db, int punches)
-        : m_punches(punches), m_delete(db, deleteFor(punches)), m_insert(db, insertFor(punches))
-    {}
-    int punches() const { return m_punches; }
-    Outcome prepared() const
-    {
-        if (!m_delete.isValid())
-            return Outcome::failure(m_delete.error());
-        if (!m_insert.isValid())
-            return Outcome::failure(m_insert.error());
-        return Outcome::success();
-    }
-    Outcome run(const QVariantList& values)
-    {
-        if (!m_delete.exec(values))
-            return Outcome::failure(m_delete.error());
-        if (!m_insert.exec(values))
-            return Outcome::failure(m_insert.error());
-        return Outcome::success();
-    }
+    return !id.isEmpty() &&
+           std::all_of(id.cbegin(), id.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+}
 
-private:
-    int m_punches;
-    PreparedStatement m_delete;
-    PreparedStatement m_insert;
-};
+// The statement in slot, prepared on first use.
+template <typename MakeSql>
+TextStatement& prepared(std::unique_ptr<TextStatement>& slot, const QSqlDatabase& db, MakeSql makeSql)
+{
+    if (!slot)
+        slot = std::make_unique<TextStatement>(db, makeSql());
+    return *slot;
+}
+
+Outcome run(TextStatement& statement, const QList<QString>& values)
+{
+    if (!statement.isValid() || !statement.exec(values))
+        return Outcome::failure(statement.error());
+    return Outcome::success();
+}
+
+// Whether person may share a range of persons that starts with first.
+bool sameRange(const QString& first, const QString& person)
+{
+    return person == first || (isDigits(first) && person.size() == first.size() && isDigits(person));
+}
+
+} // namespace
 
 TransactionWriter::TransactionWriter(QSqlDatabase target, Mode mode)
     : m_target(std::move(target)), m_mode(mode)
 {}
 
 TransactionWriter::~TransactionWriter() = default;
-
-TransactionWriter::Statements* TransactionWriter::statementsFor(int punches)
-{
-    std::unique_ptr<Statements>& slot =
-        punches == (m_mode == Mode::Grouped ? GroupSize : 1) ? m_full : m_partial;
-    if (!slot || slot->punches() != punches)
-        slot = std::make_unique<Statements>(m_target, punches);
-    return slot.get();
-}
 
 Outcome TransactionWriter::add(const QString& terminal, const QString& person, const QString& stamp,
                                const QString& status)
@@ -96,26 +87,68 @@ Outcome TransactionWriter::add(const QString& terminal, const QString& person, c
 
 Outcome TransactionWriter::flush()
 {
-    const int punches = static_cast<int>(m_values.size() / 4);
+    const qsizetype punches = m_values.size() / 4;
     if (punches == 0)
         return Outcome::success();
-    Statements* statements = statementsFor(punches);
-    Outcome outcome = statements->prepared();
-    if (outcome) {
-        QVariantList values;
-        values.reserve(m_values.size());
-        for (const QString& v : std::as_const(m_values))
-            values.append(v);
-        outcome = statements->run(values);
-    }
-    if (!outcome) {
-        if (m_mode == Mode::Grouped && punches > 1 && !m_wroteGroup)
-            m_groupingRefused = true;
+    const Outcome outcome = m_mode == Mode::Grouped ? flushGrouped(punches) : flushPerPunch();
+    if (!outcome)
         return outcome;
-    }
-    if (punches > 1)
-        m_wroteGroup = true;
     m_values.clear();
     m_held.clear();
     return Outcome::success();
+}
+
+Outcome TransactionWriter::flushGrouped(qsizetype punches)
+{
+    const auto person = [this](qsizetype punch) -> const QString& {
+        return m_values[punch * 4 + 1];
+    };
+    Outcome outcome = Outcome::success();
+    for (qsizetype first = 0; first < punches && outcome;) {
+        qsizetype end = first + 1;
+        QString low = person(first);
+        QString high = low;
+        while (end < punches && sameRange(person(first), person(end))) {
+            low = std::min(low, person(end));
+            high = std::max(high, person(end));
+            ++end;
+        }
+        m_bound.clear();
+        m_bound << low << high;
+        m_bound.append(m_values.sliced(first * 4, (end - first) * 4));
+        // The rest of the statement's rows repeat the last punch, which deletes nothing more.
+        for (qsizetype pad = end - first; pad < GroupSize; ++pad)
+            m_bound.append(m_values.sliced((end - 1) * 4, 4));
+        outcome = run(prepared(m_delete, m_target, groupDelete), m_bound);
+        first = end;
+    }
+    if (outcome) {
+        const auto makeInsert = [punches] {
+            return groupInsert(punches);
+        };
+        if (punches == GroupSize) {
+            outcome = run(prepared(m_insert, m_target, makeInsert), m_values);
+        } else {
+            // the last group of a run
+            if (m_lastInsertSize != punches)
+                m_lastInsert.reset();
+            m_lastInsertSize = punches;
+            outcome = run(prepared(m_lastInsert, m_target, makeInsert), m_values);
+        }
+    }
+    if (!outcome) {
+        if (!m_wroteGroup)
+            m_groupingRefused = true;
+        return outcome;
+    }
+    m_wroteGroup = true;
+    return Outcome::success();
+}
+
+Outcome TransactionWriter::flushPerPunch()
+{
+    if (const Outcome deleted = run(prepared(m_delete, m_target, [] { return DeleteOne; }), m_values);
+        !deleted)
+        return deleted;
+    return run(prepared(m_insert, m_target, [] { return InsertOne; }), m_values);
 }

@@ -9,20 +9,29 @@
 
 #include <memory>
 
-// Writes punches into tblTransaction, each after deleting the row identical in terminal,
+class TextStatement;
+
+// Writes punches into tblTransaction, each after deleting the rows identical in terminal,
 // person, stamp and direction, so a punch exported twice is stored once.
 //
 // A statement per punch costs a round trip to the database server each, which over a network
-// caps an export at a few thousand punches a second. So where the database takes a multi-row
-// VALUES list, the punches go in groups: one DELETE for the group's punches, then one INSERT of
-// them; a punch repeated inside a group is written once, as deleting and inserting it again
-// would leave it. Databases that refuse the grouped statements get one DELETE and one INSERT
-// per punch.
+// caps an export at a few thousand punches a second. So where the database takes them, the
+// punches go in groups: one DELETE joins the table with the group's values, then one INSERT
+// writes the group; a punch repeated inside a group is written once, as deleting and inserting
+// it again would leave it. Databases that refuse the grouped statements get one DELETE and one
+// INSERT per punch.
+//
+// The DELETE also names the range of persons it covers, so that an index on HumanID serves it
+// however small the table was when the server planned the statement (a server that keeps one
+// plan for a prepared statement would otherwise go on scanning a table that grows under it).
+// A range covers persons whose IDs are digits of one length, which sort alike as text in any
+// collation and as numbers; persons of other IDs get a range of their own.
 class TransactionWriter final
 {
 public:
     enum class Mode { Grouped, PerPunch };
-    static constexpr int GroupSize = 100;
+    // Punches per INSERT: 2,000 values, within what database servers take in one statement.
+    static constexpr int GroupSize = 500;
 
     TransactionWriter(QSqlDatabase target, Mode mode);
     ~TransactionWriter();
@@ -38,15 +47,18 @@ public:
     bool groupingRefused() const { return m_groupingRefused; }
 
 private:
-    class Statements;
-    Statements* statementsFor(int punches);
+    Outcome flushGrouped(qsizetype punches);
+    Outcome flushPerPunch();
 
     QSqlDatabase m_target;
     Mode m_mode;
     QList<QString> m_values; // four per held punch
     QSet<QString> m_held;
-    std::unique_ptr<Statements> m_full;
-    std::unique_ptr<Statements> m_partial;
+    QList<QString> m_bound;
+    std::unique_ptr<TextStatement> m_delete;
+    std::unique_ptr<TextStatement> m_insert;
+    std::unique_ptr<TextStatement> m_lastInsert;
+    qsizetype m_lastInsertSize = 0;
     bool m_wroteGroup = false;
     bool m_groupingRefused = false;
 };

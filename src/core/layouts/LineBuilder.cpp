@@ -4,7 +4,23 @@
 
 #include <QDate>
 
+#include <string>
+
 namespace {
+
+// Lines are put together in a plain buffer: appending to a QString a character at a time costs
+// a call and a capacity check for each.
+using Line = std::u16string;
+
+void add(Line& out, const QString& text)
+{
+    out.append(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+}
+
+QString toQString(const Line& line)
+{
+    return QString(reinterpret_cast<const QChar*>(line.data()), static_cast<qsizetype>(line.size()));
+}
 
 const QString& tabWord()
 {
@@ -36,22 +52,28 @@ int digitsValue(QStringView text)
     return value;
 }
 
-void appendPadded(QString& out, int value, int digits)
+// value >= 0, written with at least `digits` digits
+void appendPadded(Line& out, int value, int digits)
 {
-    const QString text = QString::number(value);
-    for (qsizetype i = text.size(); i < digits; ++i)
+    char16_t text[12];
+    int length = 0;
+    do {
+        text[length++] = static_cast<char16_t>(u'0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    for (int i = length; i < digits; ++i)
         out += u'0';
-    out += text;
+    while (length > 0)
+        out += text[--length];
 }
 
-// Renders the pattern letters dd, MM, yyyy, yy, HH, mm, ss (single letters without a leading
-// zero); every other character is copied. Written here rather than through QDate/QTime because
+// Appends the pattern with the letters dd, MM, yyyy, yy, HH, mm, ss rendered (single letters without
+// a leading zero); every other character is copied. Written here rather than through QDate/QTime because
 // the year is written exactly as given: a Buddhist-era year is not a date QDate could check
 // (29 February 2567 is a real day, 2567 is not a leap year), and an export renders every punch.
-QString renderPattern(const QString& pattern, int year, int month, int day, int hour, int minute, int second)
+void appendPattern(Line& out, const QString& pattern, int year, int month, int day, int hour, int minute,
+                   int second)
 {
-    QString out;
-    out.reserve(pattern.size() + 2);
     qsizetype i = 0;
     while (i < pattern.size()) {
         const QChar c = pattern[i];
@@ -81,12 +103,101 @@ QString renderPattern(const QString& pattern, int year, int month, int day, int 
             appendPadded(out, second, run >= 2 ? 2 : 1);
             break;
         default:
-            out += QString(run, c);
+            out.append(static_cast<size_t>(run), c.unicode());
             break;
         }
         i += run;
     }
-    return out;
+}
+
+// Appends the "Date" value (see formatLayoutDate).
+void appendLayoutDate(Line& out, const QString& wDate, const QString& pattern, bool buddhistEra)
+{
+    if (wDate.size() != 10 || wDate[4] != u'/' || wDate[7] != u'/') {
+        add(out, wDate);
+        return;
+    }
+    int year = digitsValue(QStringView(wDate).left(4));
+    const int month = digitsValue(QStringView(wDate).mid(5, 2));
+    const int day = digitsValue(QStringView(wDate).right(2));
+    if (year < 0 || month < 0 || day < 0) {
+        add(out, wDate);
+        return;
+    }
+    if (buddhistEra) {
+        if (year < 2501)
+            year += 543;
+    } else if (year >= 2501) {
+        year -= 543;
+    }
+    appendPattern(out, pattern, year, month, day, 0, 0, 0);
+}
+
+// Appends the "Time" value (see formatLayoutTime).
+void appendLayoutTime(Line& out, const QString& wTime, const QString& pattern)
+{
+    const QStringView text = QStringView(wTime).trimmed();
+    int parts[3] = {0, 0, 0};
+    int count = 0;
+    qsizetype from = 0;
+    while (count < 3) {
+        const qsizetype colon = text.indexOf(u':', from);
+        parts[count++] = digitsValue(text.sliced(from, (colon < 0 ? text.size() : colon) - from));
+        if (colon < 0)
+            break;
+        from = colon + 1;
+        if (count == 3) {
+            count = 4; // more than three parts
+            break;
+        }
+    }
+    const int hour = parts[0];
+    const int minute = parts[1];
+    const int second = parts[2];
+    if (count < 2 || count > 3 || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 ||
+        second > 59) {
+        add(out, wTime);
+        return;
+    }
+    appendPattern(out, pattern, 0, 0, 0, hour, minute, second);
+}
+
+// Fits the value that line holds from `start` on, as fitField does with its counted length.
+void fitInPlace(Line& line, size_t start, qint16 length, qint16 width, qint16 alignment, const QString& pad)
+{
+    if (width <= 0) {
+        line.resize(start);
+        return;
+    }
+    if (length >= width) {
+        line.resize(qMin(line.size(), start + static_cast<size_t>(width)));
+        return;
+    }
+    const int shortfall = width - length;
+    const auto padding = [&pad](int times) {
+        Line side;
+        for (int i = 0; i < times; ++i)
+            add(side, pad);
+        return side;
+    };
+    switch (alignment) {
+    case 0:
+        for (int i = 0; i < shortfall; ++i)
+            add(line, pad);
+        break;
+    case 1:
+        line.insert(start, padding(shortfall));
+        break;
+    case 2: {
+        const int times = (shortfall + 1) / 2;
+        line.insert(start, padding(times));
+        for (int i = 0; i < times; ++i)
+            add(line, pad);
+        break;
+    }
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -114,40 +225,23 @@ QString fitField(const QString& value, qint16 length, qint16 width, qint16 align
 
 QString formatLayoutDate(const QString& wDate, const QString& pattern, const QString& yearForm)
 {
-    if (wDate.size() != 10 || wDate[4] != u'/' || wDate[7] != u'/')
-        return wDate;
-    int year = digitsValue(QStringView(wDate).left(4));
-    const int month = digitsValue(QStringView(wDate).mid(5, 2));
-    const int day = digitsValue(QStringView(wDate).right(2));
-    if (year < 0 || month < 0 || day < 0)
-        return wDate;
-    if (yearForm == QStringLiteral("TH")) {
-        if (year < 2501)
-            year += 543;
-    } else if (year >= 2501) {
-        year -= 543;
-    }
-    return renderPattern(pattern, year, month, day, 0, 0, 0);
+    Line out;
+    appendLayoutDate(out, wDate, pattern, yearForm == QStringLiteral("TH"));
+    return toQString(out);
 }
 
 QString formatLayoutTime(const QString& wTime, const QString& pattern)
 {
-    const QList<QStringView> parts = QStringView(wTime).trimmed().split(u':');
-    if (parts.size() < 2 || parts.size() > 3)
-        return wTime;
-    const int hour = digitsValue(parts[0]);
-    const int minute = digitsValue(parts[1]);
-    const int second = parts.size() == 3 ? digitsValue(parts[2]) : 0;
-    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
-        return wTime;
-    return renderPattern(pattern, 0, 0, 0, hour, minute, second);
+    Line out;
+    appendLayoutTime(out, wTime, pattern);
+    return toQString(out);
 }
 
 LineBuilder::LineBuilder(const ExportLayout& layout, const QList<LayoutRow>& rows,
                          const QString& delimiterMsg, ExportDataType dataType)
-    : m_datePattern(layout.datePattern), m_timePattern(layout.timePattern), m_yearForm(layout.yearForm),
-      m_inText(layout.inText), m_outText(layout.outText), m_inOnly(layout.inOnly), m_outOnly(layout.outOnly),
-      m_dataType(dataType)
+    : m_datePattern(layout.datePattern), m_timePattern(layout.timePattern),
+      m_buddhistEra(layout.yearForm == QStringLiteral("TH")), m_inText(layout.inText),
+      m_outText(layout.outText), m_inOnly(layout.inOnly), m_outOnly(layout.outOnly), m_dataType(dataType)
 {
     const QString delimiter = effectiveDelimiter(delimiterMsg);
     m_columns.reserve(rows.size());
@@ -193,47 +287,46 @@ QString LineBuilder::eventText(const QString& status) const
 
 QString LineBuilder::build(const PunchRecord& punch) const
 {
-    QString line;
-    line.reserve(64);
+    Line& line = m_line;
+    line.clear();
     for (const Column& column : m_columns) {
+        const size_t start = line.size();
         switch (column.kind) {
         case Kind::Uid:
-            line += fitField(punch.hid, LayoutNumbers::toInt16(punch.hid.size()), column.width,
-                             column.alignment, column.pad);
-            break;
         case Kind::KestrumId:
-            line += fitField(punch.fid, LayoutNumbers::toInt16(punch.fid.size()), column.width,
-                             column.alignment, column.pad);
-            break;
-        case Kind::Group:
-            line += fitField(punch.gid, LayoutNumbers::toInt16(punch.gid.size()), column.width,
-                             column.alignment, column.pad);
-            break;
-        case Kind::Date: {
-            const QString date = formatLayoutDate(punch.wDate, m_datePattern, m_yearForm);
-            line += fitField(date, LayoutNumbers::toInt16(date.size() + 1), column.width, column.alignment,
-                             column.pad);
+        case Kind::Group: {
+            const QString& value = column.kind == Kind::Uid         ? punch.hid
+                                   : column.kind == Kind::KestrumId ? punch.fid
+                                                                    : punch.gid;
+            add(line, value);
+            fitInPlace(line, start, LayoutNumbers::toInt16(value.size()), column.width, column.alignment,
+                       column.pad);
             break;
         }
-        case Kind::Time: {
-            const QString time = formatLayoutTime(punch.wTime, m_timePattern);
-            line += fitField(time, LayoutNumbers::toInt16(time.size()), column.width, column.alignment,
-                             column.pad);
+        case Kind::Date:
+            appendLayoutDate(line, punch.wDate, m_datePattern, m_buddhistEra);
+            fitInPlace(line, start, LayoutNumbers::toInt16(static_cast<double>(line.size() - start + 1)),
+                       column.width, column.alignment, column.pad);
             break;
-        }
+        case Kind::Time:
+            appendLayoutTime(line, punch.wTime, m_timePattern);
+            fitInPlace(line, start, LayoutNumbers::toInt16(static_cast<double>(line.size() - start)),
+                       column.width, column.alignment, column.pad);
+            break;
         case Kind::Event:
             // written as it is: neither filled nor cut, whatever the row's width
-            line += eventText(punch.status);
+            add(line, eventText(punch.status));
             break;
         case Kind::Space:
-            line += fitField(QStringLiteral(" "), 1, column.width, column.alignment, column.pad);
+            line += u' ';
+            fitInPlace(line, start, 1, column.width, column.alignment, column.pad);
             break;
         case Kind::Unknown:
             break;
         }
-        line += column.delimiter;
+        add(line, column.delimiter);
     }
-    return line;
+    return toQString(line);
 }
 
 QString exportLine(const ExportLayout& layout, const QList<LayoutRow>& rows, const PunchRecord& punch,
@@ -303,11 +396,11 @@ QString christianDateText(const QString& d)
         year -= 543;
     if (!QDate::isValid(year, month, day))
         return {};
-    QString out;
+    Line out;
     appendPadded(out, year, 4);
     out += u'/';
     appendPadded(out, month, 2);
     out += u'/';
     appendPadded(out, day, 2);
-    return out;
+    return toQString(out);
 }

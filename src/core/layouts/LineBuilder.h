@@ -6,6 +6,8 @@
 #include <QList>
 #include <QString>
 
+#include <string>
+
 // Turning a punch into a line by a layout, and the layout's one-line preview.
 
 // The export window's data-type choice: raw punches keep their stored status as the event text.
@@ -52,12 +54,14 @@ private:
     QList<Column> m_columns;
     QString m_datePattern;
     QString m_timePattern;
-    QString m_yearForm;
+    bool m_buddhistEra;
     QString m_inText;
     QString m_outText;
     qint16 m_inOnly;
     qint16 m_outOnly;
     ExportDataType m_dataType;
+    // Room for the line being built, kept from one line to the next.
+    mutable std::u16string m_line;
 };
 
 // The line of one punch by the layout and the grid rows (see LineBuilder).

@@ -84,4 +84,15 @@ QByteArray encode(const QString& text, bool* ok)
     return out;
 }
 
+void append(QByteArray& out, QStringView text)
+{
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* dst = out.data() + start;
+    for (const QChar c : text) {
+        const int code = c.unicode() < 0x80 ? c.unicode() : codeOf(c);
+        *dst++ = code < 0 ? '?' : static_cast<char>(code);
+    }
+}
+
 } // namespace Cp874

@@ -14,6 +14,8 @@ QString decode(const QByteArray& bytes);
 
 // Characters outside the code page become '?'; ok (when given) tells whether all fit.
 QByteArray encode(const QString& text, bool* ok = nullptr);
+// The same, appended to out.
+void append(QByteArray& out, QStringView text);
 
 // Code of one character in the code page, or -1 when it has none.
 int codeOf(QChar c);

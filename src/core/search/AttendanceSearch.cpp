@@ -16,10 +16,12 @@ public:
     // The status to write for this row, or a null text when the row writes nothing.
     QString statusFor(const SourceRow& row)
     {
-        const bool sameDay = m_started && row.person == m_lastPerson && row.date == m_lastDay;
+        const bool sameDay = m_started && row.punch.hid == m_lastPerson && row.punch.wDate == m_lastDay;
         m_started = true;
-        m_lastPerson = row.person;
-        m_lastDay = row.date;
+        if (!sameDay) {
+            m_lastPerson = row.punch.hid;
+            m_lastDay = row.punch.wDate;
+        }
         return sameDay ? withinDay(row.code) : firstPunch(row.code);
     }
 
@@ -73,6 +75,7 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
     if (Expected<QSqlQuery> emptied = executeStatement(m_local, QStringLiteral("Delete From tblExport1"));
         !emptied)
         return failed(emptied.error());
+    m_progress.yield();
     if (const Outcome opened = source.open(); !opened)
         return failed(opened.error());
     WorkTableWriter writer(m_local);
@@ -82,7 +85,6 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
     SearchResult result;
     Pairing pairing;
     SourceRow row;
-    PunchRecord work;
     for (;;) {
         m_progress.yield();
         Expected<bool> more = source.next(row);
@@ -94,27 +96,24 @@ Expected<SearchResult> AttendanceSearch::run(PunchSource& source, SearchMode mod
             ++result.incomplete;
             continue;
         }
-        QString status;
+        PunchRecord& work = row.punch;
         if (mode == SearchMode::Copy) {
-            status = row.code;
+            work.status = row.code;
             m_progress.advance();
         } else {
-            status = pairing.statusFor(row);
-            if (status.isNull())
+            work.status = pairing.statusFor(row);
+            if (work.status.isNull())
                 continue;
         }
-        work.hid = row.person;
-        work.fid = row.terminal;
-        work.gid = row.group;
-        work.wDate = row.date;
-        work.wTime = row.time;
-        work.status = status;
         if (const Outcome inserted = writer.insert(work); !inserted)
             return failed(inserted.error());
         ++result.written;
         if (sink)
             sink(work);
     }
+    if (const Outcome finished = writer.finish(); !finished)
+        return failed(finished.error());
+    m_progress.yield();
     if (!m_local.commit())
         return failed(QStringLiteral("Cannot commit the work table: ") + m_local.lastError().text());
     return result;
@@ -129,8 +128,8 @@ Expected<SearchResult> searchPunches(const SourceQuery& query, SearchMode mode, 
 }
 
 Expected<SearchResult> searchAccessControlPunches(const SourceQuery& query, SearchMode mode,
-                                                  RunProgress& progress)
+                                                  RunProgress& progress, const WorkRowSink& sink)
 {
     AccessControlPunchSource source(Connections::get(Connections::AccessControlConnection), query);
-    return AttendanceSearch(Connections::get(Connections::LocalConnection), progress).run(source, mode);
+    return AttendanceSearch(Connections::get(Connections::LocalConnection), progress).run(source, mode, sink);
 }

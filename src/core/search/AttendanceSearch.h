@@ -51,4 +51,4 @@ Expected<SearchResult> searchPunches(const SourceQuery& query, SearchMode mode, 
 
 // The search over the access-control server's log RALog, through AccessControlConnection.
 Expected<SearchResult> searchAccessControlPunches(const SourceQuery& query, SearchMode mode,
-                                                  RunProgress& progress);
+                                                  RunProgress& progress, const WorkRowSink& sink = {});

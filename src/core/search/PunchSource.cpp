@@ -8,6 +8,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 namespace {
 const char* const ColumnNames[6] = {"HID", "FID", "GID", "wDate", "wTime", "Status"};
 }
@@ -44,11 +46,11 @@ public:
         const QVariant date = m_reader.value(m_columns[3]);
         const QVariant code = m_reader.value(m_columns[5]);
         row.incomplete = person.isNull() || date.isNull() || code.isNull();
-        row.person = person.toString();
-        row.terminal = m_reader.value(m_columns[1]).toString();
-        row.group = m_reader.value(m_columns[2]).toString();
-        row.date = date.toString();
-        row.time = m_reader.value(m_columns[4]).toString();
+        row.punch.hid = person.toString();
+        row.punch.fid = m_reader.value(m_columns[1]).toString();
+        row.punch.gid = m_reader.value(m_columns[2]).toString();
+        row.punch.wDate = date.toString();
+        row.punch.wTime = m_reader.value(m_columns[4]).toString();
         row.code = code.toString();
         return true;
     }
@@ -110,12 +112,13 @@ public:
         if (rc != SQLITE_ROW)
             return Expected<bool>::failure(failure().error());
         row.incomplete = isNull(0) || isNull(3) || isNull(5);
-        row.person = text(0);
-        row.terminal = text(1);
-        row.group = text(2);
-        row.date = text(3);
-        row.time = text(4);
-        row.code = text(5);
+        QString* targets[6] = {&row.punch.hid,   &row.punch.fid,   &row.punch.gid,
+                               &row.punch.wDate, &row.punch.wTime, &row.code};
+        for (int i = 0; i < 6; ++i) {
+            const int c = m_columns[i];
+            assignText(*targets[i], reinterpret_cast<const char*>(sqlite3_column_text(m_statement, c)),
+                       sqlite3_column_bytes(m_statement, c));
+        }
         return true;
     }
 
@@ -124,11 +127,33 @@ private:
     {
         return sqlite3_column_type(m_statement, m_columns[column]) == SQLITE_NULL;
     }
-    QString text(int column) const
+    // Sets target to the UTF-8 text (null for NULL). A target that holds the text already, as
+    // person, date and code mostly do in a sorted source, is left alone; one that holds another
+    // text gets the new one in its own room.
+    static void assignText(QString& target, const char* data, int size)
     {
-        const int c = m_columns[column];
-        const auto* data = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, c));
-        return QString::fromUtf8(data, sqlite3_column_bytes(m_statement, c));
+        if (!data) {
+            if (!target.isNull())
+                target = QString();
+            return;
+        }
+        const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+        if (std::any_of(bytes, bytes + size, [](unsigned char b) { return b >= 0x80; })) {
+            QString text = QString::fromUtf8(data, size);
+            if (target.isNull() || target != text)
+                target = std::move(text);
+            return;
+        }
+        if (!target.isNull() && target.size() == size &&
+            std::equal(bytes, bytes + size, target.utf16(),
+                       [](unsigned char b, char16_t c) { return b == c; }))
+            return;
+        if (size == 0) {
+            target = QStringLiteral("");
+            return;
+        }
+        target.resize(size);
+        std::copy(bytes, bytes + size, reinterpret_cast<char16_t*>(target.data()));
     }
     Outcome failure() const
     {

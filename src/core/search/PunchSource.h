@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/platform/Outcome.h"
+#include "core/search/PunchRecord.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -16,16 +17,15 @@ struct SourceQuery
     QVariantList values;
 };
 
-// A source row as the attendance search sees it.
+// A source row as the attendance search sees it: the work row it becomes, but for the status,
+// which the search sets, and the source's own direction code.
 struct SourceRow
 {
     // The source left the person, the date or the direction null: the row cannot be placed.
     bool incomplete = false;
-    QString person;
-    QString terminal;
-    QString group;
-    QString date; // "yyyy/MM/dd"; also the row's day key
-    QString time; // "HH:mm:ss"
+    // hid the person, fid the terminal, gid the group, wDate "yyyy/MM/dd" (also the row's day
+    // key), wTime "HH:mm:ss"
+    PunchRecord punch;
     QString code; // direction code as decimal text
 };
 

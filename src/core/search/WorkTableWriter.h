@@ -7,9 +7,10 @@
 
 #include <memory>
 
-// Inserts rows into the work table tblExport1 with one statement prepared once. On the local
-// SQLite database the rows go straight to SQLite: Qt's bound execution costs about three times
-// SQLite's own work per row, which a search of a million punches would feel.
+// Inserts rows into the work table tblExport1 with statements prepared once. On the local
+// SQLite database the rows go straight to SQLite, several to a statement: Qt's bound execution
+// costs about three times SQLite's own work per row, and so does starting a statement for each,
+// which a search of a million punches would feel. Rows may be held until finish().
 class WorkTableWriter final
 {
 public:
@@ -20,6 +21,8 @@ public:
 
     Outcome prepare();
     Outcome insert(const PunchRecord& row);
+    // Inserts the rows still held.
+    Outcome finish();
 
 private:
     class Backend;

@@ -27,15 +27,20 @@ using ConversionProgress = std::function<void(qint64 done, qint64 total)>;
 // is given (the size just downloaded), the file must hold exactly that and the extra byte.
 // A file larger than a terminal's log can be is refused before anything is read. Runs as one
 // transaction: either every punch is stored or the table is left as it was and the failure
-// says why.
+// says why. yieldToWindow, when given, is called every few milliseconds of the work, so that a
+// window can handle its events.
 Expected<ConversionResult> convertLogToDatabase(const QString& logFile, const QSqlDatabase& db,
                                                 const ConversionProgress& progress = {},
-                                                std::optional<qint64> logBytes = std::nullopt);
+                                                std::optional<qint64> logBytes = std::nullopt,
+                                                const std::function<void()>& yieldToWindow = {});
 
 // Shows that the local database holds the downloaded log: the log file holds exactly the
 // downloaded bytes and the extra byte, and every whole record of it is a row of tblexport.
-// Fails naming the first thing that does not hold.
-Outcome verifyStoredLog(const QString& logFile, const QSqlDatabase& db, const QByteArray& downloaded);
+// Fails naming the first thing that does not hold (the first missing punch in the log's order).
+// progress tells how many of the punches were looked up, as the conversion's does.
+Outcome verifyStoredLog(const QString& logFile, const QSqlDatabase& db, const QByteArray& downloaded,
+                        const ConversionProgress& progress = {},
+                        const std::function<void()>& yieldToWindow = {});
 
 // The progress as the progress window shows it: done * 100 / total as a decimal number of up
 // to 15 significant digits with a leading blank, then " %" (" 100 %", " 33.3333333333333 %").

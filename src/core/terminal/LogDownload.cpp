@@ -1,10 +1,12 @@
 #include "core/terminal/LogDownload.h"
 
 #include "core/platform/CheckedFileWriter.h"
+#include "core/platform/RunAside.h"
 #include "core/terminal/Tq90Client.h"
 #include "core/terminal/Tq90Result.h"
 
-LogDownload LogDownload::run(Tq90Client& client, int handle, const QString& logFile)
+LogDownload LogDownload::run(Tq90Client& client, int handle, const QString& logFile,
+                             const std::function<void()>& yield)
 {
     LogDownload d;
     qint64 reported = 0;
@@ -38,7 +40,8 @@ LogDownload LogDownload::run(Tq90Client& client, int handle, const QString& logF
         return d;
     }
     d.size = size;
-    if (const Outcome written = writeFileAtomically(logFile, buffer); !written) {
+    if (const Outcome written = runAside([&] { return writeFileAtomically(logFile, buffer); }, yield);
+        !written) {
         d.status = Status::WriteError;
         d.message =
             written.error() + QStringLiteral(". The log on the terminal was not changed; free some space "

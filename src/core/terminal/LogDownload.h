@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 class Tq90Client;
 
 // Fetches the terminal's attendance log and writes it as the log file: the log's bytes and one
@@ -22,5 +24,8 @@ struct LogDownload
     QByteArray log; // the bytes fetched, without the extra byte
     QString message;
 
-    static LogDownload run(Tq90Client& client, int handle, const QString& logFile);
+    // yield, when given, is called every few milliseconds while the file is written, so that a
+    // window can handle its events.
+    static LogDownload run(Tq90Client& client, int handle, const QString& logFile,
+                           const std::function<void()>& yield = {});
 };

@@ -38,8 +38,10 @@ TerminalSyncResult TerminalSync::run(Tq90Client& client, int handle, Afterwards 
     TerminalSyncResult result;
 
     client.setReceiveProgress(m_downloadProgress);
-    const LogDownload download = LogDownload::run(client, handle, m_paths.logFile());
+    client.setWaiting(m_yield);
+    const LogDownload download = LogDownload::run(client, handle, m_paths.logFile(), m_yield);
     client.setReceiveProgress({});
+    client.setWaiting({});
     result.code = download.code;
     result.message = download.message;
     switch (download.status) {
@@ -65,7 +67,7 @@ TerminalSyncResult TerminalSync::run(Tq90Client& client, int handle, Afterwards 
     }
     const QSqlDatabase db = Connections::get(Connections::LocalConnection);
     const Expected<ConversionResult> converted =
-        convertLogToDatabase(m_paths.logFile(), db, m_conversionProgress, download.size);
+        convertLogToDatabase(m_paths.logFile(), db, m_conversionProgress, download.size, m_yield);
     if (!converted) {
         result.status = Status::StoreError;
         result.message = converted.error();
@@ -77,7 +79,9 @@ TerminalSyncResult TerminalSync::run(Tq90Client& client, int handle, Afterwards 
     if (afterwards == Afterwards::Keep)
         return result;
     if (result.incomplete.isEmpty()) {
-        if (const Outcome verified = verifyStoredLog(m_paths.logFile(), db, download.log); !verified)
+        if (const Outcome verified =
+                verifyStoredLog(m_paths.logFile(), db, download.log, m_checkProgress, m_yield);
+            !verified)
             result.incomplete = verified.error();
     }
     if (afterwards == Afterwards::Check)

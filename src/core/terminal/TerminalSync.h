@@ -56,6 +56,11 @@ public:
         m_downloadProgress = std::move(progress);
     }
     void setConversionProgress(ConversionProgress progress) { m_conversionProgress = std::move(progress); }
+    // How far the check that the database holds the whole log has come.
+    void setCheckProgress(ConversionProgress progress) { m_checkProgress = std::move(progress); }
+    // Called every few milliseconds while the log is downloaded, stored and checked, so that a
+    // window can handle its events.
+    void setYield(std::function<void()> yield) { m_yield = std::move(yield); }
 
     // On a session the caller opened.
     TerminalSyncResult run(Tq90Client& client, int handle, Afterwards afterwards);
@@ -66,4 +71,6 @@ private:
     AppPaths m_paths;
     std::function<void(qint64, qint64)> m_downloadProgress;
     ConversionProgress m_conversionProgress;
+    ConversionProgress m_checkProgress;
+    std::function<void()> m_yield;
 };

@@ -244,6 +244,23 @@ int Tq90Client::transact(int handle, Command command, const QByteArray& argument
     return exchange(*it->second, command, arguments, data);
 }
 
+bool Tq90Client::waitForReply(QTcpSocket& socket, int timeoutMs)
+{
+    if (!m_waiting)
+        return socket.waitForReadyRead(timeoutMs);
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        if (socket.waitForReadyRead(static_cast<int>(std::min<qint64>(10, deadline.remainingTime()))))
+            return true;
+        if (socket.error() != QAbstractSocket::SocketTimeoutError || deadline.hasExpired())
+            return false;
+        m_waiting();
+        // what came in while the window handled its events is in already
+        if (socket.bytesAvailable() > 0)
+            return true;
+    }
+}
+
 int Tq90Client::exchange(Session& session, Command command, const QByteArray& arguments, QByteArray* data)
 {
     QTcpSocket& socket = *session.socket;
@@ -295,8 +312,12 @@ int Tq90Client::exchange(Session& session, Command command, const QByteArray& ar
             session.breakOff();
             return Tq90Result::Timeout;
         }
-        if (!socket.waitForReadyRead(
-                static_cast<int>(std::min<qint64>(m_timeoutMs, whole.remainingTime() + 1)))) {
+        // data may have come in already while the progress was reported (a window handles its
+        // events there); waiting would take only what comes after it
+        if (socket.bytesAvailable() > 0)
+            continue;
+        if (!waitForReply(socket,
+                          static_cast<int>(std::min<qint64>(m_timeoutMs, whole.remainingTime() + 1)))) {
             if (socket.bytesAvailable() > 0)
                 continue;
             if (whole.hasExpired()) {

@@ -68,6 +68,9 @@ public:
     // Called while a reply arrives with the bytes received so far and the reply's whole size.
     using ReceiveProgress = std::function<void(qint64 received, qint64 total)>;
     void setReceiveProgress(ReceiveProgress progress) { m_receiveProgress = std::move(progress); }
+    // Called every few milliseconds while a reply is awaited, so that a window can handle its
+    // events; the reply is then awaited in short slices instead of one long wait.
+    void setWaiting(std::function<void()> waiting) { m_waiting = std::move(waiting); }
 
 private:
     struct Session;
@@ -80,9 +83,12 @@ private:
     int exchange(Session& session, Tq90Protocol::Command command, const QByteArray& arguments,
                  QByteArray* data);
     static QByteArray encodeUser(const QString& userId, bool* ok);
+    // Waits up to timeoutMs for the peer's next bytes, in slices when a window waits as well.
+    bool waitForReply(QTcpSocket& socket, int timeoutMs);
 
     std::map<int, std::unique_ptr<Session>> m_sessions;
     ReceiveProgress m_receiveProgress;
+    std::function<void()> m_waiting;
     int m_nextHandle = 1;
     int m_timeoutMs;
 };

@@ -9,6 +9,7 @@
 #include "gui/layouts/FormatEditor.h"
 #include "gui/layouts/LayoutFileChoice.h"
 #include "gui/platform/AppContext.h"
+#include "gui/platform/PaintThrottle.h"
 #include "gui/search/EmployeePicker.h"
 #include "gui/search/TerminalPicker.h"
 #include "gui/shell/WindowRegistry.h"
@@ -155,6 +156,9 @@ void ExportWindow::connectControls()
     connect(m_runner, &ExportRunner::runningChanged, this, &ExportWindow::syncControls);
     connect(m_runner, &ExportRunner::progressVisibleChanged, m_ProgressBar1, &QProgressBar::setVisible);
     connect(m_runner, &ExportRunner::progressChanged, m_ProgressBar1, &QProgressBar::setValue);
+    // the bar moves with every row, but is painted only every few milliseconds
+    auto* barPaint = new PaintThrottle(*m_ProgressBar1);
+    connect(m_runner, &ExportRunner::runningChanged, barPaint, &PaintThrottle::hold);
 }
 
 void ExportWindow::syncControls()

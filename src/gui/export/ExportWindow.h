@@ -37,6 +37,8 @@ class QPushButton;
 class ExportWindow final : public QWidget, public FormatEditorHost
 {
     Q_OBJECT
+    // true while an export runs (the main window's side bar waits for it)
+    Q_PROPERTY(bool busy READ isExporting)
 
 public:
     // How the export commands reach the access-control server's punches, and its persons for

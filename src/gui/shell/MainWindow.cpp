@@ -81,6 +81,15 @@ void MainWindow::buildSideBar()
 
 void MainWindow::dxSideBar1_ItemClick(int userData)
 {
+    // A window's run goes on using the connections that the side bar would open afresh, and the
+    // window it would close; only the enrolment window, which uses neither, opens meanwhile.
+    if (const std::optional<WindowId> busy = m_windows->busyWindow(); busy && userData != 4) {
+        m_context.prompter.message(
+            Prompter::Icon::Information, m_context.title,
+            QStringLiteral("The %1 is still working. Choose again when it has finished.")
+                .arg(WindowRegistry::describe(*busy)));
+        return;
+    }
     switch (userData) {
     case 1:
         m_windows->unload(WindowId::Export);

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QVariant>
 
 #include <utility>
 
@@ -99,6 +100,15 @@ QWidget* WindowRegistry::find(WindowId id) const
 {
     QMdiSubWindow* frame = frameOf(id);
     return frame ? frame->widget() : nullptr;
+}
+
+std::optional<WindowId> WindowRegistry::busyWindow() const
+{
+    for (const auto& [id, frame] : m_open) {
+        if (frame && frame->widget() && frame->widget()->property("busy").toBool())
+            return id;
+    }
+    return std::nullopt;
 }
 
 QWidget* WindowRegistry::window(WindowId id)

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 
 struct AppContext;
 class QMdiArea;
@@ -74,6 +75,8 @@ public:
     template <class W> W* window(WindowId id) { return dynamic_cast<W*>(window(id)); }
     // The window when it exists, without creating it.
     QWidget* find(WindowId id) const;
+    // An open window whose "busy" property says that it is running a command, if there is one.
+    std::optional<WindowId> busyWindow() const;
     // Creates the window when needed, runs its preparation with the item, places it with
     // centerChildWindow and shows it (modeless). nullptr when the kind is not registered.
     QWidget* open(WindowId id, int item = 0);

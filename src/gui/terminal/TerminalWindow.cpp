@@ -8,6 +8,8 @@
 #include "gui/terminal/ConversionProgressWindow.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -16,6 +18,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QVBoxLayout>
 
 namespace {
@@ -140,6 +143,14 @@ void TerminalWindow::setShowAbout(std::function<void()> show)
 
 void TerminalWindow::closeEvent(QCloseEvent* event)
 {
+    if (m_storing) {
+        // the run still uses the terminal and the window; it stays until the run has ended
+        event->ignore();
+        m_context.prompter.message(Prompter::Icon::Information, m_context.title,
+                                   QStringLiteral("The log is still being stored. Close the window when it "
+                                                  "has finished."));
+        return;
+    }
     releaseTerminal();
     QWidget::closeEvent(event);
 }
@@ -191,7 +202,33 @@ void TerminalWindow::btnconnect_Click()
 
 void TerminalWindow::btnGetlog_Click()
 {
+    // The window handles its events while the log is stored: its commands wait meanwhile.
+    if (m_storing)
+        return;
+    m_storing = true;
+    m_XPFrame2->setEnabled(false);
+    const bool menuWasEnabled = m_mnuexport->isEnabled();
+    m_mnuexport->setEnabled(false);
+    const auto done = qScopeGuard([this, menuWasEnabled] {
+        m_storing = false;
+        m_XPFrame2->setEnabled(true);
+        m_mnuexport->setEnabled(menuWasEnabled);
+    });
     TerminalSync sync(m_context.paths);
+    sync.setYield([] { QCoreApplication::processEvents(); });
+    // the download and the check show how far they are in the status line
+    QElapsedTimer sinceEvents;
+    sync.setDownloadProgress([this, &sinceEvents](qint64 received, qint64 total) {
+        m_lblMsg->setText(
+            QStringLiteral("Downloading the log: %1 %").arg(total > 0 ? received * 100 / total : 0));
+        if (!sinceEvents.isValid() || sinceEvents.elapsed() >= 10) {
+            QCoreApplication::processEvents();
+            sinceEvents.start();
+        }
+    });
+    sync.setCheckProgress([this](qint64 done, qint64 total) {
+        m_lblMsg->setText(QStringLiteral("Checking the stored log: %1 %").arg(done * 100 / total));
+    });
     sync.setConversionProgress([this](qint64 done, qint64 total) {
         if (!m_splash) {
             // inside the main window it goes where the child windows are, beside the side bar

@@ -21,12 +21,15 @@ class QPushButton;
 class TerminalWindow final : public QWidget
 {
     Q_OBJECT
+    // true while a download is stored (the main window's side bar waits for it)
+    Q_PROPERTY(bool busy READ isStoring)
 
 public:
     explicit TerminalWindow(AppContext& context, QWidget* parent = nullptr);
     ~TerminalWindow() override;
 
     int terminalHandle() const { return hTerminal; }
+    bool isStoring() const { return m_storing; }
     Tq90Client& client() { return m_client; }
     // The opener's ways to the export window, the about box and the format editor. Without
     // them "Export" and "About..." stay disabled.
@@ -53,6 +56,8 @@ private:
     // Why the last download of this connection is not wholly in the local database; empty when
     // it is, or when there was none.
     QString m_unstoredDownload;
+    // A download is being stored; the window handles its events meanwhile.
+    bool m_storing = false;
     std::function<void()> m_showExport;
     std::function<void()> m_showAbout;
     std::function<void()> m_closeFormatEditor;

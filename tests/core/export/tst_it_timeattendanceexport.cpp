@@ -1,4 +1,5 @@
 #include "core/export/TimeAttendanceExport.h"
+#include "core/export/TransactionWriter.h"
 #include "core/platform/AppPaths.h"
 #include "core/storage/Connections.h"
 #include "fixtures/PostgresServer.h"
@@ -32,6 +33,8 @@ private Q_SLOTS:
     void databaseErrorMidRunLeavesTableAsItWas();
     void refusedGroupsGoPunchByPunch();
     void repeatedPunchWrittenOnce();
+    void repeatedExportUnderOtherOrderings_data();
+    void repeatedExportUnderOtherOrderings();
     void disconnectedDatabaseIsReported();
 
 private:
@@ -227,7 +230,7 @@ void TestTimeAttendanceExport::databaseErrorMidRunLeavesTableAsItWas_data()
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
     QTest::newRow("in the first statements") << 1 << 1;
-    QTest::newRow("after several groups were written") << 250 << 120;
+    QTest::newRow("after several groups were written") << 2 * TransactionWriter::GroupSize + 10 << 120;
 }
 
 void TestTimeAttendanceExport::databaseErrorMidRunLeavesTableAsItWas()
@@ -238,11 +241,14 @@ void TestTimeAttendanceExport::databaseErrorMidRunLeavesTableAsItWas()
     QVERIFY(exportAll().ok());
     const QStringList earlier = transactions();
     // Persons 10000 and up sort before 9, person 9 fails, persons 90000 and up sort after it.
+    QSqlDatabase local = Connections::get(Connections::LocalConnection);
+    QVERIFY(local.transaction());
     for (int i = 0; i < before; ++i)
         addPunch(QString::number(10000 + i), u"1"_qs, u"2024/01/10"_qs, u"08:00:00"_qs, u"0"_qs);
     addPunch(u"9"_qs, u"1"_qs, u"2024/01/09"_qs, u"08:00:00"_qs, u"0"_qs);
     for (int i = 0; i < after; ++i)
         addPunch(QString::number(90000 + i), u"1"_qs, u"2024/01/10"_qs, u"08:00:00"_qs, u"0"_qs);
+    QVERIFY(local.commit());
     QVERIFY(
         executeStatement(target(), QStringLiteral("alter table tblTransaction add constraint no_nine check "
                                                   "(HumanID <> '9')"))
@@ -294,6 +300,45 @@ void TestTimeAttendanceExport::repeatedPunchWrittenOnce()
     const Expected<ExportReport> report = exportAll();
     QVERIFY2(report.ok(), qPrintable(report.error()));
     QCOMPARE(transactions(), QStringList{u"1|7|2567/01/09 08:00:00|IN|0|1"_qs});
+}
+
+void TestTimeAttendanceExport::repeatedExportUnderOtherOrderings_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QStringList>("persons");
+    // Persons of one export, in the order of the work table: text order, which the database's
+    // own ordering of HumanID need not share.
+    QTest::newRow("digits ordered as numbers")
+        << u"en-u-kn-true"_qs << QStringList{u"100"_qs, u"15"_qs, u"7"_qs};
+    QTest::newRow("letters ordered without case") << u"und"_qs << QStringList{u"B7"_qs, u"a7"_qs, u"c7"_qs};
+}
+
+void TestTimeAttendanceExport::repeatedExportUnderOtherOrderings()
+{
+    QFETCH(QString, locale);
+    QFETCH(QStringList, persons);
+    QVERIFY(
+        executeStatement(target(), QStringLiteral("create collation if not exists ordering (provider = icu, "
+                                                  "locale = '%1')")
+                                       .arg(locale))
+            .ok());
+    const auto collate = [this](const QString& collation) {
+        return executeStatement(target(),
+                                QStringLiteral("alter table tblTransaction alter column HumanID type "
+                                               "varchar(20) collate %1")
+                                    .arg(collation))
+            .ok();
+    };
+    QVERIFY(collate(u"ordering"_qs));
+    for (const QString& person : std::as_const(persons))
+        addPunch(person, u"1"_qs, u"2024/01/09"_qs, u"08:00:00"_qs, u"1"_qs);
+    const bool first = exportAll().ok();
+    const bool again = exportAll().ok();
+    const QStringList rows = transactions();
+    QVERIFY(collate(u"\"default\""_qs));
+    QVERIFY(executeStatement(target(), QStringLiteral("drop collation ordering")).ok());
+    QVERIFY(first && again);
+    QCOMPARE(rows.size(), persons.size());
 }
 
 void TestTimeAttendanceExport::disconnectedDatabaseIsReported()

@@ -16,6 +16,7 @@ private Q_SLOTS:
     void pairing_data();
     void pairing();
     void copyKeepsEveryValueAndClimbsTheBar();
+    void textsPassUnchanged();
     void incompleteRowsAreLeftOut();
     void queryValuesAndColumns();
     void failureKeepsThePreviousResult();
@@ -145,6 +146,28 @@ void TestAttendanceSearch::copyKeepsEveryValueAndClimbsTheBar()
     QCOMPARE(work[250], u"1250|1|-|2024/01/09|09:00:00|1"_qs);
     QCOMPARE(QList<int>({bar[0], bar[99], bar[100], bar[199], bar[250]}), QList<int>({1, 100, 1, 100, 51}));
     QVERIFY(yields >= 1);
+}
+
+void TestAttendanceSearch::textsPassUnchanged()
+{
+    // More rows than go into one statement: a Thai person, an empty group and a missing terminal
+    // reach the work table as they are.
+    QVERIFY(m_db.transaction());
+    PreparedStatement insert(m_db, QStringLiteral("insert into tblexport(HID,FID,GID,wDate,wTime,Status) "
+                                                  "values(?,?,?,?,?,?)"));
+    for (int i = 0; i < 60; ++i)
+        QVERIFY(insert.exec({u"ก๗"_qs, QVariant(), u""_qs, u"2024/01/09"_qs,
+                             QStringLiteral("08:%1:00").arg(i, 2, 10, QChar(u'0')), u"0"_qs}));
+    QVERIFY(m_db.commit());
+    QVERIFY(search(SearchMode::Copy).ok());
+    auto q =
+        executeStatement(m_db,
+                         QStringLiteral("select count(*), sum(HID = ?), sum(FID is null), sum(GID = ''), "
+                                        "count(distinct wTime) from tblExport1"),
+                         {u"ก๗"_qs});
+    QVERIFY(q.ok() && q->next());
+    for (int column = 0; column < 5; ++column)
+        QCOMPARE(q->value(column).toInt(), 60);
 }
 
 void TestAttendanceSearch::incompleteRowsAreLeftOut()

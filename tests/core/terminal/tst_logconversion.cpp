@@ -27,6 +27,14 @@ QStringList rows(const QString& where = {})
     return out;
 }
 
+int distinctRecords(const QByteArray& log)
+{
+    QSet<QByteArray> seen;
+    for (qsizetype i = 0; i + 16 <= log.size(); i += 16)
+        seen.insert(log.mid(i, 16));
+    return static_cast<int>(seen.size());
+}
+
 QByteArray record(std::uint64_t user, int second = 0)
 {
     LogRecord r;
@@ -60,6 +68,7 @@ private Q_SLOTS:
     void randomBytesAreConverted();
     void repeatedImportKeepsPunchesOnce_data();
     void repeatedImportKeepsPunchesOnce();
+    void repeatsInsideLogAreStoredOnce_data();
     void repeatsInsideLogAreStoredOnce();
     void earlierDuplicatesAreCollapsed();
     void failureLeavesTableAsItWas_data();
@@ -219,29 +228,30 @@ void TestLogConversion::oversizedFileIsRefused()
 void TestLogConversion::verifiesStoredLog_data()
 {
     QTest::addColumn<QByteArray>("fileAfter");
-    QTest::addColumn<QString>("removeHid");
+    QTest::addColumn<QStringList>("removeHids");
     QTest::addColumn<QString>("failure");
-    const QByteArray log = record(7) + record(8) + record(9);
-    QTest::newRow("all stored") << log + '\0' << QString() << QString();
-    QTest::newRow("file lost its end") << log.left(20) << QString() << QStringLiteral("holds 20 bytes");
-    QTest::newRow("file changed") << record(7) + record(8) + record(10) + '\0' << QString()
+    const QByteArray log = record(9) + record(7) + record(8);
+    QTest::newRow("all stored") << log + '\0' << QStringList() << QString();
+    QTest::newRow("file lost its end") << log.left(20) << QStringList() << QStringLiteral("holds 20 bytes");
+    QTest::newRow("file changed") << record(9) + record(7) + record(10) + '\0' << QStringList()
                                   << QStringLiteral("differs");
-    QTest::newRow("punch missing") << log + '\0' << QStringLiteral("8") << QStringLiteral("Punch 2 of 3");
+    QTest::newRow("punch missing") << log + '\0' << QStringList{u"8"_qs} << QStringLiteral("Punch 3 of 3");
+    QTest::newRow("first missing in the log's order")
+        << log + '\0' << QStringList{u"7"_qs, u"9"_qs} << QStringLiteral("Punch 1 of 3 of the log (user 9");
 }
 
 void TestLogConversion::verifiesStoredLog()
 {
     QFETCH(QByteArray, fileAfter);
-    QFETCH(QString, removeHid);
+    QFETCH(QStringList, removeHids);
     QFETCH(QString, failure);
-    const QByteArray log = record(7) + record(8) + record(9);
+    const QByteArray log = record(9) + record(7) + record(8);
     const QSqlDatabase db = Connections::get(Connections::LocalConnection);
     QVERIFY(writeLog(log));
     QVERIFY(convertLogToDatabase(m_paths->logFile(), db, {}, log.size()).ok());
     QVERIFY(TestFiles::write(m_paths->logFile(), fileAfter));
-    if (!removeHid.isEmpty())
-        QVERIFY(
-            executeStatement(db, QStringLiteral("delete from tblexport where HID = ?"), {removeHid}).ok());
+    for (const QString& hid : std::as_const(removeHids))
+        QVERIFY(executeStatement(db, QStringLiteral("delete from tblexport where HID = ?"), {hid}).ok());
     const Outcome verified = verifyStoredLog(m_paths->logFile(), db, log);
     QCOMPARE(verified.ok(), failure.isEmpty());
     QVERIFY2(verified.error().contains(failure), qPrintable(verified.error()));
@@ -300,15 +310,27 @@ void TestLogConversion::repeatedImportKeepsPunchesOnce()
     QCOMPARE(third->added, 20);
 }
 
+void TestLogConversion::repeatsInsideLogAreStoredOnce_data()
+{
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<int>("distinct");
+    QTest::newRow("a few") << record(7) + record(8) + record(7) + record(7, 1) << 3;
+    // far apart, more punches than are sorted in one go
+    const QByteArray half = generateLog(40000, 17);
+    QTest::newRow("a long log twice over") << half + half << distinctRecords(half);
+}
+
 void TestLogConversion::repeatsInsideLogAreStoredOnce()
 {
-    QVERIFY(writeLog(record(7) + record(8) + record(7) + record(7, 1)));
+    QFETCH(QByteArray, log);
+    QFETCH(int, distinct);
+    QVERIFY(writeLog(log));
     const auto result =
         convertLogToDatabase(m_paths->logFile(), Connections::get(Connections::LocalConnection));
     QVERIFY(result.ok());
-    QCOMPARE(result->read, 4);
-    QCOMPARE(result->added, 3);
-    QCOMPARE(rows().size(), 3);
+    QCOMPARE(result->read, log.size() / 16);
+    QCOMPARE(result->added, distinct);
+    QCOMPARE(rows().size(), distinct);
 }
 
 void TestLogConversion::earlierDuplicatesAreCollapsed()
@@ -332,29 +354,33 @@ void TestLogConversion::earlierDuplicatesAreCollapsed()
 void TestLogConversion::failureLeavesTableAsItWas_data()
 {
     QTest::addColumn<bool>("tableHeldOthers");
-    QTest::newRow("empty table") << false;
-    QTest::newRow("table with other punches") << true;
+    QTest::addColumn<int>("punches");
+    QTest::newRow("empty table") << false << 40;
+    QTest::newRow("table with other punches") << true << 40;
+    // the punches go into the table several to a statement
+    QTest::newRow("refused among many") << false << 120;
 }
 
 void TestLogConversion::failureLeavesTableAsItWas()
 {
     QFETCH(bool, tableHeldOthers);
+    QFETCH(int, punches);
     const QSqlDatabase db = Connections::get(Connections::LocalConnection);
     if (tableHeldOthers)
         QVERIFY(writeLog(record(1) + record(2)) && convertLogToDatabase(m_paths->logFile(), db).ok());
     const QStringList before = rows();
     // the database refuses the 30th punch, as a full disk would
     QVERIFY(executeStatement(
-                db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tblexport WHEN NEW.HID = '666' "
+                db, QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON tblexport WHEN NEW.HID = '129' "
                                    "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"))
                 .ok());
     QByteArray log;
-    for (int i = 0; i < 40; ++i)
-        log += record(i == 29 ? 666 : 100 + i);
+    for (int i = 0; i < punches; ++i)
+        log += record(100 + i);
     QVERIFY(writeLog(log));
     const auto result = convertLogToDatabase(m_paths->logFile(), db);
     QVERIFY(!result.ok());
-    QVERIFY2(result.error().contains(QStringLiteral("punch 30 of 40")) &&
+    QVERIFY2(result.error().contains(QStringLiteral("punch 30 of %1").arg(punches)) &&
                  result.error().contains(QStringLiteral("disk is full")) &&
                  result.error().contains(QStringLiteral("left as it was")),
              qPrintable(result.error()));
@@ -362,7 +388,7 @@ void TestLogConversion::failureLeavesTableAsItWas()
     // the connection is usable afterwards
     QVERIFY(executeStatement(db, QStringLiteral("DROP TRIGGER refuse")).ok());
     QVERIFY(convertLogToDatabase(m_paths->logFile(), db).ok());
-    QCOMPARE(rows().size(), before.size() + 40);
+    QCOMPARE(rows().size(), before.size() + punches);
 }
 
 void TestLogConversion::closedDatabaseIsReported()

@@ -45,6 +45,20 @@ const QByteArray OneLayout =
     "spData=0\r\nFormatDateType=1\r\nFormatTimeType=0\r\nFormatYear=EN\r\n";
 const QString Success = QStringLiteral("Export successfully");
 
+class PaintCounter final : public QObject
+{
+public:
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 } // namespace
 
 // The export window of side-bar item 2 inside the real main window, with the shipped layouts,
@@ -412,26 +426,35 @@ void TestExportWindow::busyWindowRefusesSecondRunAndClose()
         QVERIFY(MainWindowSession::addPunch(QString::number(i), u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs));
     auto* bar = Gui::child<QProgressBar>(m_window, "ProgressBar1");
     QSignalSpy moved(bar, &QProgressBar::valueChanged);
+    PaintCounter painted;
+    bar->installEventFilter(&painted);
     QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
     QVERIFY(frame);
     bool busy = false;
     // inside the export, when it first handles the window's events: press Export again, then the
-    // close box and Exit
+    // close box, Exit and the side bar's terminal item
     QTimer::singleShot(0, m_window, [&] {
         busy = m_window->isExporting() && bar->isVisible() && !Gui::child(m_window, "cmdExport")->isEnabled();
         Gui::child<QPushButton>(m_window, "cmdExport")->click();
         frame->close();
         Gui::click(m_window, "cmdCancel");
+        m_session->clickItem(1);
     });
     m_session->prompter().queueFileName(output());
     Gui::click(m_window, "cmdExport");
     QVERIFY(busy);
     const QString stillRunning = u"An export is still running. Close the window when it has finished."_qs;
-    QCOMPARE(m_session->prompter().texts(), (QStringList{stillRunning, stillRunning, Success}));
+    QCOMPARE(
+        m_session->prompter().texts(),
+        (QStringList{stillRunning, stillRunning,
+                     u"The export window is still working. Choose again when it has finished."_qs, Success}));
+    QVERIFY(!m_session->window(WindowId::Connect));
     QCOMPARE(m_session->prompter().fileAsks().size(), 1);
     QCOMPARE(TestFiles::read(output()).count('\n'), 50);
     QVERIFY(moved.size() > 2);
     QCOMPARE(moved.last().constFirst().toInt(), 100);
+    // moved with every row, but not painted for every row: that would cost more than the rows
+    QVERIFY2(painted.count < moved.size() / 2, qPrintable(QString::number(painted.count)));
     QVERIFY(m_window && m_window->isVisible() && !m_window->isExporting());
     QCOMPARE(m_session->window(WindowId::Export), m_window.data());
     // the export has ended: Exit closes the window, its frame, its pickers and the local database

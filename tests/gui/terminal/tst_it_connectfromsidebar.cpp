@@ -4,6 +4,7 @@
 #include "gui/platform/AppContext.h"
 #include "gui/shell/MainWindow.h"
 #include "gui/shell/SideBar.h"
+#include "gui/shell/WindowRegistry.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,6 +13,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 // The road of a punch from the terminal into the local database, as an operator takes it:
 // side-bar item 1, connect, download, erase; downloading the same log again adds nothing.
@@ -52,8 +54,17 @@ void TestConnectFromSideBar::downloadAndEraseThroughMainWindow()
 
         auto* getLog = window->findChild<QPushButton*>(QStringLiteral("btnGetlog"));
         auto* lblMsg = window->findChild<QLabel*>(QStringLiteral("lblMsg"));
+        // side-bar item 2, pressed while the log is stored and the window handles its events
+        QTimer::singleShot(0, &main, [&bar] {
+            QTreeWidgetItem* exportItem = bar.itemWithValue(2);
+            QTest::mouseClick(bar.viewport(), Qt::LeftButton, {}, bar.visualItemRect(exportItem).center());
+        });
         getLog->click();
-        QCOMPARE(prompter.last().text, QStringLiteral("ดึงข้อมูลเรียบร้อย"));
+        QCOMPARE(prompter.texts(),
+                 (QStringList{u"The terminal connection window is still working. Choose again "
+                              "when it has finished."_qs,
+                              u"ดึงข้อมูลเรียบร้อย"_qs}));
+        QCOMPARE(main.windows().find(WindowId::Connect), window);
         QCOMPARE(lblMsg->text(), QStringLiteral("Read 200 punches, 200 new."));
         getLog->click();
         QCOMPARE(lblMsg->text(), QStringLiteral("Read 200 punches, 0 new."));
