@@ -121,11 +121,12 @@ void TestCli::help_data()
         u"usage: tqtool-cli [--data-dir DIR] COMMAND [options]\n       tqtool-cli COMMAND --help\n;"
         u"  -h, --help      Show this help.\n;  settings-get  Print a setting of DefFMT.txt.\n;"
         u"  export-ta     Export punches into the time-attendance database.\n;\nExit status: 0 success"_qs);
-    addRow("export", u"export --help"_qs,
-           u"usage: tqtool-cli [--data-dir DIR] export --output FILE\n       (--layout NAME | --layout-file "
-           u"PATH) [options]\n;  --pull keep|delete|none\n                       With --source qor: first;"
-           u"  --service-port N     With --source qor: the access-control service's port on\n;"
-           u"(default: raw).\n;(default: 4900).\n;  -h, --help           Show this help.\n"_qs);
+    addRow(
+        "export", u"export --help"_qs,
+        u"usage: tqtool-cli [--data-dir DIR] export --output FILE\n       (--layout NAME | --layout-file "
+        u"PATH) [options]\n;  --pull keep|delete|none\n                       With --source qor: first;"
+        u"  --service-port N     With --source qor: the access-control service's port on\n;"
+        u"(default: raw).\n;\nby the layout, in code page 874;(default: 4900).\n;  -h, --help           Show this help.\n"_qs);
     addRow("export-ta", u"export-ta -h"_qs,
            u"  --ta-connection ODBC  The time-attendance database's ODBC connection string\n;"
            u"  --quiet               Print nothing but errors"_qs);
@@ -243,6 +244,7 @@ void TestCli::refused_data()
            notStored + u"name cannot hold"_qs);
     addRow("no key", u"settings-get"_qs, u""_qs, 2, u""_qs, u"KEY is missing"_qs);
     addRow("no value", u"settings-set IP"_qs, u""_qs, 2, u""_qs, u"KEY and VALUE"_qs);
+    addRow("download with a word", u"download x"_qs, u""_qs, 2, u""_qs, u"Unexpected argument: x"_qs);
     addRow("three words to set", u"settings-set a b c"_qs, u""_qs, 2, u""_qs, u"Unexpected argument: c"_qs);
     addRow("three words to get", u"settings-get a b c"_qs, u""_qs, 2, u""_qs, u"Unexpected argument: c"_qs);
 }
