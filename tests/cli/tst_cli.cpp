@@ -173,6 +173,8 @@ void TestCli::refused_data()
            u"go with --export-ta"_qs);
     addRow("days and dates", u"sync --terminals t --export-ta --days 2 --from 2024/01/01 --to 2024/01/02"_qs,
            u""_qs, 2, u""_qs, u"either --days"_qs);
+    addRow("days and from", u"sync --terminals t --export-ta --days 2 --from 2024/01/01"_qs, u""_qs, 2,
+           u""_qs, u"either --days"_qs);
     addRow("negative days", u"sync --terminals t --export-ta --days=-1"_qs, u""_qs, 2, u""_qs,
            u"--days takes"_qs);
     addRow("no output", u"export --layout Default"_qs, u""_qs, 2, u""_qs, usage);
