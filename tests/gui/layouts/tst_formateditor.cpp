@@ -2,21 +2,21 @@
 #include "core/platform/IniFile.h"
 #include "fixtures/MainWindowSession.h"
 #include "fixtures/TestFiles.h"
+#include "gui/export/ExportWindow.h"
 #include "gui/layouts/FormatEditor.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QTableView>
 #include <QTest>
 
 namespace {
 
-// Three fields with alignments and pads of their own, comma delimiter, Buddhist-era dates,
-// OUT-only events.
+// Three fields with alignments and pads of their own, Buddhist-era dates, OUT-only events.
 const QByteArray ThreeFields = "[ZUNDataView]\r\nRows=3\r\nDelimiter=,\r\nViewName=Three\r\n"
                                "[ZUNData\\ROW\\1]\r\nTextMatrix=UID\r\nFixedWidth=8\r\nAlignmentData=1\r\n"
                                "spData=0\r\nFormatDateType=1\r\nFormatTimeType=1\r\nFormatYear=EN\r\n"
@@ -25,14 +25,12 @@ const QByteArray ThreeFields = "[ZUNDataView]\r\nRows=3\r\nDelimiter=,\r\nViewNa
                                "[ZUNData\\ROW\\3]\r\nTextMatrix=Event\r\nFixedWidth=2\r\nAlignmentData=2\r\n"
                                "spData=*\r\nFormatDateType=1\r\nFormatTimeType=1\r\nFormatYear=EN\r\n"
                                "IN=I\r\nOUT=O\r\nINOnly=0\r\nOUTOnly=1\r\n";
-
 // Two fields and a delimiter that has no option of its own.
 const QByteArray BarFields =
     "[ZUNDataView]\r\nRows=2\r\nDelimiter=|\r\n[ZUNData\\ROW\\1]\r\nTextMatrix=Kestrum ID\r\n"
     "FixedWidth=3\r\nAlignmentData=1\r\nspData=0\r\nFormatDateType=1\r\nFormatTimeType=0\r\n"
     "[ZUNData\\ROW\\2]\r\nTextMatrix=Group\r\nFixedWidth=3\r\nAlignmentData=1\r\nspData=0\r\n"
     "FormatDateType=1\r\nFormatTimeType=0\r\n";
-
 // The controls of the field panel that come and go with the kind of field.
 const char* const PanelControls[] = {"lbl_1",          "txtFormatData_1", "lbl_2",   "cmbAlignmentData",
                                      "lbl_8",          "txtStr",          "lbl_3",   "cmbDataFormat",
@@ -42,7 +40,8 @@ const char* const PanelControls[] = {"lbl_1",          "txtFormatData_1", "lbl_2
 } // namespace
 
 // The format editor inside the real main window, opened by the export window of side-bar item 2
-// with New (an empty layout) or Edit (the listed layout "Three"), used through its controls.
+// with New (an empty layout) or Edit (the remembered layout "Three"), used through its controls
+// and left by Save & Exit, Cancel, its close box or the main window closing.
 class TestFormatEditor : public QObject
 {
     Q_OBJECT
@@ -54,17 +53,18 @@ private Q_SLOTS:
     void scenario();
 
 private:
-    // Opens the editor with "new" or "edit" and runs the steps.
     void run(const QStringList& steps);
     void check(const QString& expected);
-    void clickRow(QTableView* view, int r)
+    ExportWindow* exportWindow() const { return m_session->window<ExportWindow>(WindowId::Export); }
+    QStringList layoutFiles() const
     {
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                          view->visualRect(view->model()->index(r, 0)).center());
+        return QDir(QFileInfo(m_session->paths().layoutFile(u"Three"_qs)).path()).entryList(QDir::Files);
     }
 
     std::unique_ptr<MainWindowSession> m_session;
     QPointer<FormatEditor> m_editor;
+    QString m_exportSample;
+    QStringList m_files;
 };
 
 void TestFormatEditor::init()
@@ -76,16 +76,18 @@ void TestFormatEditor::init()
     QVERIFY(TestFiles::write(paths.layoutFile(u"Bar"_qs), BarFields));
     QVERIFY(writeIniValue(u"text"_qs, u"FormatName"_qs, u"Three"_qs, paths.settingsFile()));
     m_session->clickItem(2);
-    QVERIFY(m_session->window(WindowId::Export));
+    QVERIFY(exportWindow());
+    m_exportSample = Gui::child<QLineEdit>(exportWindow(), "txtSimpleExport")->text();
+    m_files = layoutFiles();
 }
 
-// Steps: "new" or "edit" first, then "add:FIELD" (the field list's row, then the add button),
-// "row:N" (the export-field grid's row), "back" (Backspace in the width box), "BOX=TEXT" (typed
-// into a box, or the entry of a list), "load:NAME" (the editor reads that layout; "pick:FILE"
-// answers its file dialog), or a button's name. "~" stands for a blank.
+// Steps: "new" or "edit" first, then "add:FIELD" (the field list's row, then Add), "row:N" (the
+// export-field grid's row), "back" (Backspace in the width box), "BOX=TEXT" (typed, or the entry
+// of a list), "load:NAME" (the editor reads that layout; "pick:FILE" answers its file dialog),
+// "close" (the close box), "quit" (the main window closes), or a button's name. "~" is a blank.
 void TestFormatEditor::run(const QStringList& steps)
 {
-    Gui::click(m_session->window(WindowId::Export), steps.first() == u"new" ? "cmdNew" : "cmdEdit");
+    Gui::click(exportWindow(), steps.first() == u"new" ? "cmdNew" : "cmdEdit");
     m_editor = m_session->window<FormatEditor>(WindowId::EditExport);
     QVERIFY(m_editor && m_editor->isVisible());
     for (const QString& step : steps.mid(1)) {
@@ -97,7 +99,9 @@ void TestFormatEditor::run(const QStringList& steps)
             int r = value.toInt();
             for (int i = 0; i < all.size(); ++i)
                 r = all[i].field == value ? i + 1 : r;
-            clickRow(Gui::child<QTableView>(m_editor, name == "add" ? "MSHFlexGrid1" : "MSHFlexGrid2"), r);
+            auto* view = Gui::child<QTableView>(m_editor, name == "add" ? "MSHFlexGrid1" : "MSHFlexGrid2");
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                              view->visualRect(view->model()->index(r, 0)).center());
             if (name == "add")
                 Gui::click(m_editor, "cmdAdd");
         } else if (name == "back") {
@@ -109,6 +113,10 @@ void TestFormatEditor::run(const QStringList& steps)
             m_session->prompter().queueFileName(m_session->dataDir() + u'/' + value);
         } else if (name == "load") {
             m_editor->loadExportLayout(value);
+        } else if (name == "close") {
+            QVERIFY(qobject_cast<QMdiSubWindow*>(m_editor->parentWidget())->close());
+        } else if (name == "quit") {
+            QVERIFY(m_session->main().close());
         } else if (auto* list = m_editor->findChild<QComboBox*>(QLatin1String(name))) {
             list->setCurrentIndex(value.toInt());
         } else if (step.contains(u'=')) {
@@ -119,11 +127,13 @@ void TestFormatEditor::run(const QStringList& steps)
     }
 }
 
-// Expected: "fields=NAME:WIDTH,..." (the export fields), "row=N" (selected, and its name shown),
-// "shown=CONTROL,..." (of the field panel's controls, exactly these), "message=TEXT" (the one
-// message shown contains it; none shown otherwise), "LAYOUT/ROW/KEY=VALUE" (in the saved file,
-// row 0 being [ZUNDataView]; the editor has closed and the layout is the current one), or
-// "CONTROL=TEXT" (a box's or list's text, a label's, 1 or 0 for a check box or option).
+// Expected: "fields=NAME:WIDTH,..." (the export fields), "row=N" (selected, its name shown),
+// "shown=CONTROL,..." (exactly these of the field panel), "message=TEXT" (the one message shown
+// contains it; none otherwise), "LAYOUT/ROW/KEY=VALUE" (in the saved file, row 0 being
+// [ZUNDataView]; the editor has closed), "listed=NAME" (the export window lists it once and has
+// it selected), "kept" (the editor has closed and nothing was written: the layout files, the
+// export window's fields and sample are as before), or "CONTROL=TEXT" (a box's, list's or label's
+// text, 1 or 0 for a check box or option).
 void TestFormatEditor::check(const QString& expected)
 {
     QString message;
@@ -146,23 +156,41 @@ void TestFormatEditor::check(const QString& expected)
             const QModelIndexList shown =
                 Gui::child<QTableView>(m_editor, "MSHFlexGrid2")->selectionModel()->selectedRows();
             QCOMPARE(shown.isEmpty() ? 0 : shown.first().row(), m_editor->selectedRow());
-            const QString field = m_editor->selectedRow() > 0
-                                      ? m_editor->exportFields().row(m_editor->selectedRow()).field
-                                      : QString();
-            QCOMPARE(Gui::child<QLabel>(m_editor, "Label1")->text(), field);
+            QCOMPARE(Gui::child<QLabel>(m_editor, "Label1")->text(),
+                     m_editor->selectedRow() > 0 ? m_editor->exportFields().row(m_editor->selectedRow()).field
+                                                 : QString());
         } else if (key == u"shown") {
             QStringList shown;
             for (const char* name : PanelControls)
                 if (Gui::child(m_editor, name)->isVisibleTo(m_editor))
                     shown << QLatin1String(name);
             got = shown.join(u',');
+        } else if (key == u"kept" || key == u"listed") {
+            QTRY_VERIFY(m_editor.isNull());
+            if (key == u"kept") {
+                QCOMPARE(TestFiles::read(m_session->paths().layoutFile(u"Three"_qs)), ThreeFields);
+                QCOMPARE(layoutFiles(), m_files);
+                QCOMPARE(ExportLayout::current().path, m_session->paths().layoutFile(u"Three"_qs));
+            }
+            if (!exportWindow())
+                continue;
+            auto* list = Gui::child<QComboBox>(exportWindow(), "cmbFileFormat");
+            got = list->currentText();
+            QCOMPARE(list->findText(got), list->currentIndex());
+            QCOMPARE(qsizetype(list->count()),
+                     m_files.size() + qsizetype(!m_files.contains(got + u".ini"_qs)));
+            if (key == u"kept") {
+                QCOMPARE(Gui::child<QLineEdit>(exportWindow(), "txtSimpleExport")->text(), m_exportSample);
+                QCOMPARE(exportWindow()->grid().fieldCount(), 3);
+                got = u"kept"_qs + got;
+            }
         } else if (key.contains(u'/')) {
             const QString file = m_session->paths().layoutFile(key.section(u'/', 0, 0));
             const QString row = key.section(u'/', 1, 1);
-            const QString section = row == u"0" ? u"ZUNDataView"_qs : u"ZUNData\\ROW\\"_qs + row;
             QTRY_VERIFY(m_editor.isNull());
             QCOMPARE(ExportLayout::current().path, file);
-            got = readLayoutValue(section, key.section(u'/', 2), file);
+            got = readLayoutValue(row == u"0" ? u"ZUNDataView"_qs : u"ZUNData\\ROW\\"_qs + row,
+                                  key.section(u'/', 2), file);
         } else {
             QWidget* control = Gui::child(m_editor, qPrintable(key));
             if (auto* box = qobject_cast<QLineEdit*>(control))
@@ -174,7 +202,7 @@ void TestFormatEditor::check(const QString& expected)
             else
                 got = QString::number(qobject_cast<QAbstractButton*>(control)->isChecked());
         }
-        QCOMPARE(key + u'=' + got, key + u'=' + want);
+        QCOMPARE(key + u'=' + got, key + u'=' + (key == u"kept" ? u"keptThree"_qs : want));
     }
     if (message.isEmpty())
         QVERIFY2(m_session->prompter().shown().isEmpty(),
@@ -187,24 +215,15 @@ void TestFormatEditor::scenario_data()
 {
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("expected");
-    const struct
-    {
-        const char* name;
-        const char* steps;
-        const char* expected;
-    } rows[] = {
+    const char* const rows[][3] = {
         // choosing and arranging the fields, and the sample line they give
         {"UID to an empty layout", "new add:UID", "fields=UID:12 txtSimpleExport=0000001 row=1"},
-        {"then Group", "new add:UID add:Group", "fields=UID:12,Group:3 txtSimpleExport=000000103 row=2"},
         {"add with no field chosen", "new cmdAdd", "fields= txtSimpleExport= row=0"},
-        {"a field is added once", "new add:UID cmdAdd", "fields=UID:12"},
         {"delete the second of three", "edit row:2 cmdDelete",
          "fields=UID:8,Event:2 txtSimpleExport=0000001,01 row=2"},
         {"up on the second", "edit row:2 cmdUp",
          "fields=Date:10,UID:8,Event:2 txtSimpleExport=yyyy/MM/dd,0000001,01 row=1"},
         {"down on the first", "edit row:1 cmdDown", "fields=Date:10,UID:8,Event:2 row=2"},
-        {"ends and the header move nothing", "edit row:1 cmdUp row:3 cmdDown row:0 cmdUp cmdDown cmdDelete",
-         "fields=UID:8,Date:10,Event:2 txtSimpleExport=0000001,yyyy/MM/dd,01 row=0"},
         {"delete the only field", "new add:Date cmdDelete", "fields= txtSimpleExport= row=0 shown="},
         {"width takes digits only", "new add:UID txtFormatData_1=15a-",
          "fields=UID:15 txtSimpleExport=0000000001"},
@@ -213,53 +232,55 @@ void TestFormatEditor::scenario_data()
          "new add:Kestrum~ID add:Group row:1 cmbAlignmentData=0 txtStr=* txtFormatData_1=5",
          "fields=Kestrum~ID:5,Group:3 txtSimpleExport=02**03 row=1"},
         {"custom delimiter", "new add:Kestrum~ID add:Group optDelimiter_4", "txtSimpleExport=02@@03"},
-        {"typed custom text waits for its option",
-         "new add:Kestrum~ID add:Group optDelimiter_4 txtDelimiter=|", "txtSimpleExport=02@@03"},
-        {"custom text taken again",
-         "new add:Kestrum~ID add:Group optDelimiter_4 txtDelimiter=| optDelimiter_4",
+        {"custom text taken", "new add:Kestrum~ID add:Group optDelimiter_4 txtDelimiter=| optDelimiter_4",
          "txtSimpleExport=02|03"},
         {"TAB", "new add:Kestrum~ID add:Group optDelimiter_3", "txtSimpleExport=02\t03"},
-        {"space", "new add:Kestrum~ID add:Group optDelimiter_2", "txtSimpleExport=02~03"},
-        {"patterns show at the next rebuild",
-         "new add:Date cmbDataFormat=4 add:Time combformatTime=1 optDelimiter_0",
+        {"patterns", "new add:Date cmbDataFormat=4 add:Time combformatTime=1 optDelimiter_0",
          "txtSimpleExport=yyMMdd;HH:mm"},
         // the field panel shows what the selected field uses
         {"panel of a new layout", "new",
          "shown=lbl_1,txtFormatData_1,lbl_2,cmbAlignmentData,optIN,optOUT Label1="},
         {"panel of UID", "edit row:1",
          "shown=lbl_1,txtFormatData_1,lbl_2,cmbAlignmentData,lbl_8,txtStr txtFormatData_1=8 "
-         "cmbAlignmentData=Right txtStr=0 optDelimiter_1=1 txtDelimiter=@@"},
+         "cmbAlignmentData=Right txtStr=0 "
+         "optDelimiter_1=1 txtDelimiter=@@"},
         {"a delimiter of its own is the custom one", "edit load:Bar",
          "optDelimiter_4=1 txtDelimiter=| txtSimpleExport=02|03"},
         {"panel of a Buddhist-era date", "edit row:2",
-         "shown=lbl_3,cmbDataFormat,lbl_7,Option1,Option2 Option2=1 cmbDataFormat=yyyy/MM/dd"},
+         "shown=lbl_3,cmbDataFormat,lbl_7,Option1,Option2 Option2=1 Option1=0"},
         {"panel of Event", "edit row:3",
          "shown=lbl_2,cmbAlignmentData,XPFrame1,optIN,optOUT txtIN=I txtOUT=O optIN=0 optOUT=1 "
          "cmbAlignmentData=Center"},
         {"IN only clears OUT only", "edit row:3 optIN", "optIN=1 optOUT=0"},
         {"panel of Time", "edit add:Time", "shown=lbl_3,combformatTime combformatTime=HH:mm row=4"},
-        {"panel of the header row", "edit row:0", "shown= row=0"},
         {"era chosen on another row stays", "edit row:2 Option1 row:1 row:2", "Option1=1 Option2=0"},
-        // Save & Exit writes the layout file
+        // Save & Exit writes the layout file, which the export window lists and selects
         {"new layout saved",
          "new add:UID add:Date Option2 add:Event optDelimiter_1 txtFileName=Week cmdSaveExit",
          "Week/0/Rows=3 Week/0/Delimiter=, Week/2/TextMatrix=Date Week/2/FormatYear=TH Week/1/FormatYear=EN "
-         "Week/3/IN=I Week/3/OUTOnly=0"},
+         "Week/3/IN=I "
+         "Week/3/OUTOnly=0 listed=Week"},
         {"unchanged layout saved as read", "edit row:0 row:1 row:2 row:3 cmdSaveExit",
-         "Three/0/ViewName=Three Three/1/AlignmentData=1 Three/2/AlignmentData=0 Three/3/AlignmentData=2 "
-         "Three/1/spData=0 Three/2/spData=- Three/3/spData=* Three/2/FormatYear=TH Three/1/IN=I "
-         "Three/3/OUTOnly=1"},
-        {"edits saved", "edit row:1 cmbAlignmentData=2 row:3 optIN txtIN=เข้า cmdSaveExit",
-         "Three/1/AlignmentData=2 Three/3/INOnly=1 Three/3/OUTOnly=0 Three/3/IN=เข้า"},
+         "Three/0/ViewName=Three Three/1/AlignmentData=1 Three/3/AlignmentData=2 Three/2/spData=- "
+         "Three/2/FormatYear=TH "
+         "Three/3/OUTOnly=1 listed=Three"},
+        {"edits saved", "edit row:1 cmbAlignmentData=2 row:3 optIN txtIN=เข้า txtOUT=ออก cmdSaveExit",
+         "Three/1/AlignmentData=2 Three/3/INOnly=1 Three/3/OUTOnly=0 Three/3/IN=เข้า Three/3/OUT=ออก"},
         {"the pad of a moved row", "edit row:2 cmdUp row:2 txtStr=# cmdSaveExit",
          "Three/1/TextMatrix=Date Three/1/spData=- Three/2/spData=# Three/2/AlignmentData=1"},
         {"patterns saved",
          "new add:Date cmbDataFormat=4 add:Time combformatTime=1 txtFileName=Short cmdSaveExit",
-         "Short/1/FormatDateType=4 Short/2/FormatDateType=4 Short/1/FormatTimeType=1 "
-         "Short/2/FormatTimeType=1"},
+         "Short/1/FormatDateType=4 Short/2/FormatTimeType=1 listed=Short"},
+        {"new saved under a listed name", "new add:UID txtFileName=Bar cmdSaveExit",
+         "Bar/0/Rows=1 listed=Bar"},
+        // leaving without Save writes nothing and leaves the export window as it was
+        {"Cancel after edits",
+         "edit row:2 cmdDelete row:1 txtStr=# optDelimiter_2 txtFileName=Three cmdCancel", "kept"},
+        {"Cancel of a new layout", "new add:UID txtFileName=Week cmdCancel", "kept"},
+        {"the close box", "edit row:1 cmdDelete close", "kept"},
+        {"the main window closing", "edit row:1 cmdDelete quit", "kept"},
         // a name that cannot be saved, or a layout that cannot be read, leaves the editor as it is
         {"empty name", "new add:UID cmdSaveExit", "message=กรุณากรอกชื่อไฟล์รูปแบบ fields=UID:12"},
-        {"blank name", "new add:UID txtFileName=~~ cmdSaveExit", "message=กรุณากรอกชื่อไฟล์รูปแบบ"},
         {"name outside the folder", "new add:UID txtFileName=../Week cmdSaveExit", "message=../Week"},
         {"missing layout", "edit row:2 cmdDelete load:Gone",
          "message=keeps~the~layout fields=UID:8,Event:2 row=2 txtSimpleExport=0000001,01 txtFileName=Three"},
@@ -271,7 +292,7 @@ void TestFormatEditor::scenario_data()
          "fields=UID:8,Date:10,Event:2 row=1 txtSimpleExport=0000001,yyyy/MM/dd,01 txtFileName=Three"},
     };
     for (const auto& row : rows)
-        QTest::newRow(row.name) << QString::fromUtf8(row.steps) << QString::fromUtf8(row.expected);
+        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
 }
 
 void TestFormatEditor::scenario()
@@ -281,9 +302,6 @@ void TestFormatEditor::scenario()
     run(steps.split(u' '));
     check(expected);
     if (m_editor)
-        QCOMPARE(Gui::child<QLabel>(m_editor, "Label2")->text(),
-                 u"0         10        20        30        40        50        60        70        80"_qs);
-    if (!m_editor.isNull() && !expected.contains(u'/'))
         QVERIFY(m_editor->isVisible());
     // a file dialog only where no layout was named
     QCOMPARE(m_session->prompter().fileAsks().value(0).filter,
