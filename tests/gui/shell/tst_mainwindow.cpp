@@ -1,84 +1,82 @@
 #include "core/storage/Connections.h"
 #include "fixtures/MainWindowSession.h"
 #include "fixtures/TestFiles.h"
+#include "fixtures/TestRows.h"
 #include "gui/shell/Backdrop.h"
 #include "gui/shell/CenterChildWindow.h"
 #include "gui/shell/SideBar.h"
 
-#include <QCloseEvent>
-#include <QMainWindow>
+#include <QAction>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QTest>
+#include <QPointer>
 
 namespace {
 
-// A plain child window standing in for the windows the side bar opens.
-class Probe final : public QWidget
-{
-public:
-    explicit Probe(AppContext&) { resize(400, 300); }
-    int preparedFor = 0;
-    bool refuseClose = false;
-
-protected:
-    void closeEvent(QCloseEvent* event) override { event->setAccepted(!refuseClose); }
-};
-
-// One letter per window kind: C terminal connection, E export, N enrolment, S SQL Server login.
+// One letter per window kind the side bar opens: C terminal connection, E export, N enrolment,
+// S SQL Server login.
 const QList<std::pair<char, WindowId>> Kinds = {
     {'C', WindowId::Connect}, {'E', WindowId::Export}, {'N', WindowId::Enroll}, {'S', WindowId::ConnectSql}};
 
 } // namespace
 
-// The side bar's routing in the real main window, with plain windows standing in for the real
-// ones and no time-attendance database (its settings store is empty).
+// The real main window with its real windows and no time-attendance database (its settings store
+// is empty): the side bar's routing, every way each window closes, and the placement of windows.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
+    void init() { m_session = std::make_unique<MainWindowSession>(); }
     void cleanup() { m_session.reset(); }
     void sideBarRoutes_data();
     void sideBarRoutes();
-    void unreachableTimeAttendanceSaysWhy();
+    void closePaths_data();
+    void closePaths();
     void keyboardAndClosing();
-    void missingWindowIsReported();
-    void unwritableDataDirectoryIsReported();
+    void staleFrameDoesNotForgetNewerWindow();
+    void missingWindowOrDataDirectoryIsReported();
     void backdropFollowsTheClientArea();
     void placement_data();
     void placement();
 
 private:
+    // Fails the test when a frame has lost its window or a kind of window is open twice.
+    void checkFrames();
+    QMdiArea& area() { return m_session->main().mdiArea(); }
+
     std::unique_ptr<MainWindowSession> m_session;
 };
 
-void TestMainWindow::init()
+void TestMainWindow::checkFrames()
 {
-    m_session = std::make_unique<MainWindowSession>();
-    for (const auto& [letter, id] : Kinds)
-        m_session->main().windows().add<Probe>(id, [](Probe& w, int item) { w.preparedFor = item; });
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QSet<QString> kinds;
+    for (QMdiSubWindow* frame : area().subWindowList()) {
+        QVERIFY2(frame->widget(), "a frame without its window is left in the main window");
+        const QString kind = QString::fromLatin1(frame->widget()->metaObject()->className());
+        QVERIFY2(!kinds.contains(kind), qPrintable(kind + u" is open twice"_qs));
+        kinds.insert(kind);
+    }
 }
 
 void TestMainWindow::sideBarRoutes_data()
 {
-    QTest::addColumn<QList<int>>("clicks");
-    QTest::addColumn<QString>("open"); // the kinds open afterwards
-    QTest::addColumn<bool>("local");   // the local database was opened
-    QTest::addColumn<QString>("message");
-    const QString noTa = QStringLiteral("Can not connect database TA");
-    QTest::newRow("1: terminal") << QList<int>{1} << "C" << true << "";
-    QTest::newRow("2: export") << QList<int>{2} << "E" << true << "";
-    QTest::newRow("4: enrolment, no database") << QList<int>{4} << "N" << false << "";
-    QTest::newRow("5: server login") << QList<int>{5} << "S" << true << "";
-    QTest::newRow("5 twice: one window") << QList<int>{5, 5} << "S" << true << "";
-    QTest::newRow("2 replaces 1") << QList<int>{1, 2} << "E" << true << "";
-    QTest::newRow("1 replaces 2") << QList<int>{2, 1} << "C" << true << "";
-    QTest::newRow("4 keeps 1") << QList<int>{1, 4} << "CN" << true << "";
-    QTest::newRow("3 unreachable still closes 1") << QList<int>{4, 1, 3} << "N" << true << noTa;
-    QTest::newRow("6 unreachable") << QList<int>{6} << "" << true << noTa;
-    QTest::newRow("values outside the items") << QList<int>{0, 7, -1} << "" << false << "";
+    // the kinds open afterwards; the local database was opened; the first line of the message
+    addColumns<QList<int>, QString, bool, QString>({"clicks", "open", "local", "message"});
+    const QString noTa = u"Can not connect database TA"_qs;
+    addRow("1: terminal", QList<int>{1}, u"C"_qs, true, u""_qs);
+    addRow("2: export", QList<int>{2}, u"E"_qs, true, u""_qs);
+    addRow("4: enrolment, no database", QList<int>{4}, u"N"_qs, false, u""_qs);
+    addRow("5 twice: one server login", QList<int>{5, 5}, u"S"_qs, true, u""_qs);
+    addRow("2 replaces 1", QList<int>{1, 2}, u"E"_qs, true, u""_qs);
+    addRow("1 replaces 2", QList<int>{2, 1}, u"C"_qs, true, u""_qs);
+    addRow("4 keeps 1", QList<int>{1, 4}, u"CN"_qs, true, u""_qs);
+    addRow("3 unreachable still closes 1", QList<int>{4, 1, 3}, u"N"_qs, true, noTa);
+    addRow("6 unreachable", QList<int>{6}, u""_qs, true, noTa);
+    addRow("values outside the items", QList<int>{0, 7, -1}, u""_qs, false, u""_qs);
 }
 
 void TestMainWindow::sideBarRoutes()
@@ -87,29 +85,98 @@ void TestMainWindow::sideBarRoutes()
     QFETCH(QString, open);
     QFETCH(bool, local);
     QFETCH(QString, message);
-    MainWindow& main = m_session->main();
     for (int item : clicks) {
-        if (main.sideBar().itemWithValue(item))
+        if (m_session->main().sideBar().itemWithValue(item))
             m_session->clickItem(item);
         else
-            main.dxSideBar1_ItemClick(item);
+            m_session->main().dxSideBar1_ItemClick(item);
     }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    checkFrames();
     QString got;
     for (const auto& [letter, id] : Kinds) {
-        if (auto* probe = m_session->window<QWidget>(id)) {
+        if (QWidget* window = m_session->window(id)) {
             got += QLatin1Char(letter);
-            QVERIFY(probe->isVisible());
+            QVERIFY(window->isVisible());
         }
     }
     QCOMPARE(got, open);
-    QCOMPARE(main.mdiArea().subWindowList().size(), open.size());
-    // the window the last click opened was prepared for that item
-    QMdiSubWindow* active = main.mdiArea().activeSubWindow();
-    if (message.isEmpty() && active)
-        QCOMPARE(static_cast<Probe*>(active->widget())->preparedFor, clicks.last());
+    if (open == u"E")
+        QCOMPARE(m_session->window(WindowId::Export)->windowTitle(), u"Export to text"_qs);
     QCOMPARE(Connections::get(Connections::LocalConnection).isOpen(), local);
     QCOMPARE(m_session->prompter().texts().join(u'\n').section(u'\n', 0, 0), message);
+    if (message.isEmpty())
+        return;
+    // the message, the driver's reason, then where the settings are
+    const TestPrompter::Shown shown = m_session->prompter().last();
+    QCOMPARE(shown.title, u"Not connect"_qs);
+    QCOMPARE(shown.icon, Prompter::Icon::Critical);
+    QVERIFY2(shown.text.split(u'\n').size() >= 3 &&
+                 shown.text.split(u'\n').last().contains(m_session->configDir()),
+             qPrintable(shown.text));
+}
+
+void TestMainWindow::closePaths_data()
+{
+    // the window; the side-bar item and the export window's buttons that open it; how it closes;
+    // the window left open
+    addColumns<WindowId, int, QString, QString, WindowId>({"id", "item", "opener", "how", "leftOpen"});
+    const auto none = WindowId::Splash; // a kind never opened here
+    addRow("terminal: Export menu", WindowId::Connect, 1, u""_qs, u"menu:mnuexport"_qs, WindowId::Export);
+    addRow("terminal: close box", WindowId::Connect, 1, u""_qs, u"close box"_qs, none);
+    addRow("export: Exit", WindowId::Export, 2, u""_qs, u"cmdCancel"_qs, none);
+    addRow("export: close box", WindowId::Export, 2, u""_qs, u"close box"_qs, none);
+    addRow("enrolment: close box", WindowId::Enroll, 4, u""_qs, u"close box"_qs, none);
+    addRow("SQL Server: Exit", WindowId::ConnectSql, 5, u""_qs, u"btnExit"_qs, none);
+    addRow("SQL Server: close box", WindowId::ConnectSql, 5, u""_qs, u"close box"_qs, none);
+    addRow("editor: Save", WindowId::EditExport, 2, u"cmdNew"_qs, u"Save"_qs, WindowId::Export);
+    addRow("editor: Cancel", WindowId::EditExport, 2, u"cmdNew"_qs, u"cmdCancel"_qs, WindowId::Export);
+    addRow("editor: close box", WindowId::EditExport, 2, u"cmdNew"_qs, u"close box"_qs, WindowId::Export);
+    addRow("employees: OK", WindowId::Employee, 2, u"OptSearch_1+cmdSearch"_qs, u"cmdOK"_qs,
+           WindowId::Export);
+    addRow("employees: Cancel", WindowId::Employee, 2, u"OptSearch_1+cmdSearch"_qs, u"cmdCancel"_qs,
+           WindowId::Export);
+    addRow("terminals: close box", WindowId::TQID, 2, u"Option4+XPButton1"_qs, u"close box"_qs,
+           WindowId::Export);
+}
+
+// Twice, so that the second window is a fresh one in a fresh frame, then once more.
+void TestMainWindow::closePaths()
+{
+    QFETCH(WindowId, id);
+    QFETCH(int, item);
+    QFETCH(QString, opener);
+    QFETCH(QString, how);
+    QFETCH(WindowId, leftOpen);
+    for (int round = 0; round < 3; ++round) {
+        m_session->clickItem(item);
+        for (const QString& name : opener.split(u'+', Qt::SkipEmptyParts))
+            QTest::mouseClick(
+                Gui::child<QAbstractButton>(m_session->window(WindowId::Export), qPrintable(name)),
+                Qt::LeftButton);
+        QPointer<QWidget> window = m_session->window(id);
+        QVERIFY2(window && window->isVisible(), qPrintable(m_session->prompter().texts().join(u'\n')));
+        checkFrames();
+        if (round == 2)
+            break;
+        if (how == u"close box") {
+            qobject_cast<QMdiSubWindow*>(window->parentWidget())->close();
+        } else if (how.startsWith(u"menu:")) {
+            Gui::child<QAction>(window, qPrintable(how.mid(5)))->trigger();
+        } else if (how == u"Save") {
+            Gui::type(window, "txtFileName", u"Lifecycle"_qs);
+            Gui::click(window, "cmdSaveExit");
+        } else {
+            Gui::click(window, qPrintable(how));
+        }
+        QTRY_VERIFY(window.isNull());
+        QVERIFY(!m_session->window(id));
+        checkFrames();
+        QCOMPARE(bool(m_session->window(leftOpen)), leftOpen != WindowId::Splash);
+    }
+    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'\n')));
+    // the main window closes with it open, and every window goes
+    QVERIFY(m_session->main().close());
+    QTRY_VERIFY(area().subWindowList().isEmpty());
 }
 
 void TestMainWindow::keyboardAndClosing()
@@ -120,59 +187,49 @@ void TestMainWindow::keyboardAndClosing()
     bar.setFocus();
     bar.setCurrentItem(bar.itemWithValue(6));
     QTest::keyClick(&bar, Qt::Key_Up);
-    QVERIFY(m_session->main().mdiArea().subWindowList().isEmpty());
+    QVERIFY(area().subWindowList().isEmpty());
     QTest::keyClick(&bar, Qt::Key_Return);
-    auto* probe = dynamic_cast<Probe*>(m_session->window(WindowId::ConnectSql));
-    QVERIFY(probe && probe->isVisible());
-    QCOMPARE(probe->preparedFor, 5);
-    // the main window closes its windows first; one that refuses keeps it open
-    probe->refuseClose = true;
-    QVERIFY(!m_session->main().close());
-    QVERIFY(probe->isVisible());
-    probe->refuseClose = false;
+    QVERIFY(m_session->window(WindowId::ConnectSql));
+    m_session->clickItem(4);
     QVERIFY(m_session->main().close());
-    QVERIFY(m_session->main().mdiArea().subWindowList().isEmpty());
+    QVERIFY(area().subWindowList().isEmpty());
 }
 
-void TestMainWindow::unreachableTimeAttendanceSaysWhy()
+void TestMainWindow::staleFrameDoesNotForgetNewerWindow()
 {
-    m_session->clickItem(3);
-    QCOMPARE(m_session->prompter().shown().size(), 1);
-    const TestPrompter::Shown shown = m_session->prompter().last();
-    // the message, then the driver's reason, then where the settings are
-    const QStringList lines = shown.text.split(u'\n');
-    QVERIFY2(lines.size() >= 3, qPrintable(shown.text));
-    QCOMPARE(lines.first(), QStringLiteral("Can not connect database TA"));
-    QVERIFY2(!lines[1].trimmed().isEmpty(), qPrintable(shown.text));
-    QVERIFY2(lines.last().contains(m_session->configDir()), qPrintable(shown.text));
-    QCOMPARE(shown.title, QStringLiteral("Not connect"));
-    QCOMPARE(shown.icon, Prompter::Icon::Critical);
+    m_session->clickItem(5);
+    QPointer<QMdiSubWindow> first = area().activeSubWindow();
+    QVERIFY(first);
+    Gui::click(first->widget(), "btnExit");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_session->clickItem(5);
+    // whatever became of the first frame, closing it now must not touch the newer window
+    if (first)
+        first->close();
+    checkFrames();
+    m_session->clickItem(5);
+    checkFrames();
+    QCOMPARE(area().subWindowList().size(), 1);
 }
 
-void TestMainWindow::missingWindowIsReported()
+void TestMainWindow::missingWindowOrDataDirectoryIsReported()
 {
     m_session->main().windows().remove(WindowId::Enroll);
     m_session->clickItem(4);
-    const TestPrompter::Shown shown = m_session->prompter().last();
-    QCOMPARE(shown.icon, Prompter::Icon::Information);
-    QVERIFY2(shown.text.contains(QStringLiteral("enrolment window is not available")),
-             qPrintable(shown.text));
-    QVERIFY(m_session->main().mdiArea().subWindowList().isEmpty());
-}
-
-void TestMainWindow::unwritableDataDirectoryIsReported()
-{
-    // a directory below a plain file can never be created, whatever the user's rights
-    const QString file = m_session->dataDir() + QStringLiteral("/plain-file");
+    QCOMPARE(m_session->prompter().last().icon, Prompter::Icon::Information);
+    QCOMPARE(m_session->prompter().last().text,
+             u"The fingerprint enrolment window is not available in this version yet."_qs);
+    QVERIFY(area().subWindowList().isEmpty());
+    // a data directory below a plain file can never be created
+    const QString file = m_session->dataDir() + u"/plain-file"_qs;
     QVERIFY(TestFiles::write(file, "x"));
     TestPrompter prompter;
-    AppContext context{AppPaths(file + QStringLiteral("/data")), prompter};
+    AppContext context{AppPaths(file + u"/data"_qs), prompter};
     MainWindow main(context);
-    main.windows().add<Probe>(WindowId::Export);
     main.dxSideBar1_ItemClick(2);
     QCOMPARE(prompter.shown().size(), 1);
     QCOMPARE(prompter.last().icon, Prompter::Icon::Critical);
-    QVERIFY2(prompter.last().text.contains(file + QStringLiteral("/data/dataexport.db")),
+    QVERIFY2(prompter.last().text.contains(file + u"/data/dataexport.db"_qs),
              qPrintable(prompter.last().text));
     QVERIFY(main.mdiArea().subWindowList().isEmpty());
 }
@@ -181,18 +238,15 @@ void TestMainWindow::backdropFollowsTheClientArea()
 {
     MainWindow& main = m_session->main();
     const Backdrop& backdrop = main.backdrop();
-    QWidget* client = main.mdiArea().viewport();
-    for (const QSize size : {QSize(700, 1200)}) {
-        main.resize(size);
-        QTRY_COMPARE(backdrop.stretched().size(), client->size());
-        QCOMPARE(main.mdiArea().background().texture().size(), client->size());
-        // the corners of the picture reach the corners of the client area
-        const QImage shown = main.mdiArea().background().texture().toImage();
-        const QImage expected = backdrop.original().toImage().scaled(client->size(), Qt::IgnoreAspectRatio,
-                                                                     Qt::SmoothTransformation);
-        const QPoint corner(client->width() - 1, client->height() - 1);
-        QCOMPARE(shown.pixelColor(corner), expected.pixelColor(corner));
-    }
+    QWidget* client = area().viewport();
+    main.resize(700, 1200);
+    QTRY_COMPARE(backdrop.stretched().size(), client->size());
+    const QImage shown = area().background().texture().toImage();
+    QCOMPARE(shown.size(), client->size());
+    const QImage expected =
+        backdrop.original().toImage().scaled(client->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QPoint corner(client->width() - 1, client->height() - 1);
+    QCOMPARE(shown.pixelColor(corner), expected.pixelColor(corner));
     // activated again, the window draws its backdrop again
     QWidget other;
     other.show();
@@ -206,18 +260,16 @@ void TestMainWindow::backdropFollowsTheClientArea()
 
 void TestMainWindow::placement_data()
 {
-    QTest::addColumn<QSize>("mainSize"); // outer size; empty: maximised
-    QTest::addColumn<QPoint>("expected");
+    addColumns<QSize, QSize, QPoint>({"mainSize", "child", "expected"}); // outer size; empty: maximised
     // (600 * 15 / 2 - 1500) / 15 = 200; (400 * 15 / 2 - 1000) / 15 = 133.3
-    QTest::newRow("even sizes") << QSize(1000, 700) << QPoint(200, 133);
-    // 601 px = 9015 twips: 4507.5 goes to 4508, 3008 twips = 200.53 px; 401 px: 3007.5 -> 3008,
-    // 2008 twips = 133.87 px
-    QTest::newRow("ties to even upwards") << QSize(1001, 701) << QPoint(201, 134);
+    addRow("even sizes", QSize(1000, 700), QSize(400, 300), QPoint(200, 133));
+    // 601 px = 9015 twips: 4507.5 goes to 4508, 3008 twips = 200.53 px; 401 px: 2008 twips = 133.87 px
+    addRow("ties to even upwards", QSize(1001, 701), QSize(400, 300), QPoint(201, 134));
     // 603 px = 9045 twips: 4522.5 goes to 4522, 3022 twips = 201.47 px
-    QTest::newRow("ties to even downwards") << QSize(1003, 700) << QPoint(201, 133);
-    // -99 px = -1485 twips: -742.5 goes to -742, -2242 twips = -149.47 px
-    QTest::newRow("main smaller, negative tie") << QSize(301, 200) << QPoint(-149, -117);
-    QTest::newRow("maximised: left alone") << QSize() << QPoint(3, 4);
+    addRow("ties to even downwards", QSize(1003, 700), QSize(400, 300), QPoint(201, 133));
+    // child 700 x 300: -99 px = -1485 twips: -742.5 goes to -742, -2242 twips = -149.47 px
+    addRow("main smaller, negative tie", QSize(601, 200), QSize(700, 300), QPoint(-149, -117));
+    addRow("maximised: left alone", QSize(), QSize(400, 300), QPoint(3, 4));
 }
 
 // A child window is placed in the middle of the main window, 1500 twips left and 1000 twips up
@@ -225,16 +277,13 @@ void TestMainWindow::placement_data()
 void TestMainWindow::placement()
 {
     QFETCH(QSize, mainSize);
+    QFETCH(QSize, child);
     QFETCH(QPoint, expected);
-    QMainWindow main;
-    auto* area = new QMdiArea;
-    main.setCentralWidget(area);
-    QMdiSubWindow* child = area->addSubWindow(new QWidget);
-    main.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    MainWindow& main = m_session->main();
+    QMdiSubWindow* frame = area().addSubWindow(new QWidget);
     QCOMPARE(main.logicalDpiX(), 96);
-    child->show();
-    child->setGeometry(3, 4, 400, 300);
+    frame->show();
+    frame->setGeometry(QRect(QPoint(3, 4), child));
     if (mainSize.isEmpty()) {
         main.showMaximized();
         QTRY_VERIFY(main.windowState() & Qt::WindowMaximized);
@@ -242,8 +291,8 @@ void TestMainWindow::placement()
         main.resize(mainSize - (main.frameGeometry().size() - main.size()));
         QTRY_COMPARE(main.frameGeometry().size(), mainSize);
     }
-    centerChildWindow(main, *child->widget());
-    QCOMPARE(child->pos(), expected);
+    centerChildWindow(main, *frame->widget());
+    QCOMPARE(frame->pos(), expected);
 }
 
 QTEST_MAIN(TestMainWindow)
