@@ -1,6 +1,7 @@
 #include "core/enrolment/FingerOperation.h"
-#include "core/platform/IniFile.h"
 #include "fixtures/MainWindowSession.h"
+#include "fixtures/TestFiles.h"
+#include "fixtures/TestRows.h"
 #include "fixtures/Tq90SimProcess.h"
 #include "gui/enrolment/EnrolmentWindow.h"
 #include "gui/enrolment/UserDialog.h"
@@ -90,7 +91,6 @@ private Q_SLOTS:
     void cleanup();
     void connectChecks_data();
     void connectChecks();
-    void connectEnablesAndRemembers();
     void enrolment_data();
     void enrolment();
     void userDialogRefusals();
@@ -159,23 +159,15 @@ void TestEnrolmentWindow::takeSamples(int from, int to)
 
 void TestEnrolmentWindow::connectChecks_data()
 {
-    QTest::addColumn<QString>("ip");
-    QTest::addColumn<QString>("port"); // "closed": a port nobody listens on
-    QTest::addColumn<QString>("message");
-    const char* const noIp = "IP address is required!";
-    const char* const badPort = "Port number is invalid! Range:1-65535";
-    const char* const rows[][4] = {
-        {"blank IP, before the port", "  ", "x", noIp},
-        {"port 0", "127.0.0.1", "0", badPort},
-        {"port 65536", "127.0.0.1", "65536", badPort},
-        {"port 1 is tried", "127.0.0.1", "1", "Failed to connect to TQ90!"},
-        {"port 65535 is tried", "127.0.0.1", "65535", "Failed to connect to TQ90!"},
-        {"port not a number", "127.0.0.1", "50o1", badPort},
-        {"nobody listens", "127.0.0.1", "closed", "Failed to connect to TQ90!"},
-    };
-    for (const auto& r : rows)
-        QTest::newRow(r[0]) << QString::fromLatin1(r[1]) << QString::fromLatin1(r[2])
-                            << QString::fromLatin1(r[3]);
+    addColumns<QString, QString, QString>({"ip", "port", "message"}); // "closed": a port nobody listens on
+    const QString badPort = u"Port number is invalid! Range:1-65535"_qs;
+    addRow("blank IP, before the port", u"  "_qs, u"x"_qs, u"IP address is required!"_qs);
+    addRow("port 0", u"127.0.0.1"_qs, u"0"_qs, badPort);
+    addRow("port 65536", u"127.0.0.1"_qs, u"65536"_qs, badPort);
+    addRow("port 1 is tried", u"127.0.0.1"_qs, u"1"_qs, u"Failed to connect to TQ90!"_qs);
+    addRow("port 65535 is tried", u"127.0.0.1"_qs, u"65535"_qs, u"Failed to connect to TQ90!"_qs);
+    addRow("port not a number", u"127.0.0.1"_qs, u"50o1"_qs, badPort);
+    addRow("nobody listens", u"127.0.0.1"_qs, u"closed"_qs, u"Failed to connect to TQ90!"_qs);
 }
 
 void TestEnrolmentWindow::connectChecks()
@@ -200,48 +192,21 @@ void TestEnrolmentWindow::connectChecks()
     QVERIFY(!QFile::exists(m_session->paths().settingsFile()));
 }
 
-void TestEnrolmentWindow::connectEnablesAndRemembers()
-{
-    QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), QStringLiteral("5001"));
-    enabled({});
-    connectTo(QStringLiteral(" 127.0.0.1 "), QStringLiteral(" %1").arg(m_sim->port()));
-    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'|')));
-    QVERIFY(m_window->terminalHandle() != 0);
-    QVERIFY(!Gui::child(m_window, "btnconnect")->isEnabled());
-    enabled(u"cmdEnroll cmdVerify cmdIdentify cmdCapture cmdOpenDoor cmdExchangeKey"_qs);
-    // stored as typed: the reader trims, so look at the raw line
-    QVERIFY(IniDocument::load(m_session->paths().settingsFile()).toBytes().contains("IP= 127.0.0.1 "));
-    // closing the window ends the session; the next window shows what was typed
-    qobject_cast<QMdiSubWindow*>(m_window->parentWidget())->close();
-    QTRY_VERIFY(m_window.isNull());
-    open();
-    QCOMPARE(Gui::child<QLineEdit>(m_window, "txtIP")->text(), QStringLiteral("127.0.0.1"));
-    QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), QString::number(m_sim->port()));
-}
-
 void TestEnrolmentWindow::enrolment_data()
 {
-    QTest::addColumn<QString>("steps"); // samples "from-to", terminal commands, "stop", "wait" for the finger
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("templates");
-    QTest::addColumn<int>("samples");
-    const char* const enrolled = "1001 is enrolled successfully!";
-    const struct
-    {
-        const char *name, *steps, *message, *templates;
-        int samples;
-    } rows[] = {
-        {"five samples", "1-5 lift", enrolled, "1 1001:3:5:7", 5},
-        {"a failed capture is taken again", "1-1 capture-fail_65_1 lift 2-5 lift", enrolled, "1 1001:3:5:7",
-         5},
-        {"process failure on sample three stores nothing", "1-2 fail_ProcessImage_67 lift wait place_1001_5",
-         "Captured image is too little points!", "0", 2},
-        {"stop after sample five stores nothing", "1-5 stop lift", "Operation canceled by user!", "0", 5},
-        {"lost connection ends the wait", "1-1 misbehave_CheckFinger_drop", "Internal socket error!", "0", 1},
-    };
-    for (const auto& r : rows)
-        QTest::newRow(r.name) << QString::fromLatin1(r.steps) << QString::fromLatin1(r.message)
-                              << QString::fromLatin1(r.templates) << r.samples;
+    // samples "from-to", terminal commands ("_" for blanks), "stop", "wait" for the finger; the
+    // message at the end; the templates stored; the samples taken
+    addColumns<QString, QString, QString, int>({"steps", "message", "templates", "samples"});
+    const QString enrolled = u"1001 is enrolled successfully!"_qs;
+    addRow("five samples", u"1-5 lift"_qs, enrolled, u"1 1001:3:5:7"_qs, 5);
+    addRow("a failed capture is taken again", u"1-1 capture-fail_65_1 lift 2-5 lift"_qs, enrolled,
+           u"1 1001:3:5:7"_qs, 5);
+    addRow("process failure on sample three stores nothing",
+           u"1-2 fail_ProcessImage_67 lift wait place_1001_5"_qs, u"Captured image is too little points!"_qs,
+           u"0"_qs, 2);
+    addRow("stop after sample five stores nothing", u"1-5 stop lift"_qs, Canceled, u"0"_qs, 5);
+    addRow("lost connection ends the wait", u"1-1 misbehave_CheckFinger_drop"_qs,
+           u"Internal socket error!"_qs, u"0"_qs, 1);
 }
 
 void TestEnrolmentWindow::enrolment()
@@ -303,7 +268,13 @@ void TestEnrolmentWindow::userDialogRefusals()
 
 void TestEnrolmentWindow::verifyIdentifyCaptureAndDoor()
 {
-    connectTo(u"127.0.0.1"_qs, QString::number(m_sim->port()));
+    QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
+    connectTo(u" 127.0.0.1 "_qs, QStringLiteral(" %1").arg(m_sim->port()));
+    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'|')));
+    QVERIFY(!Gui::child(m_window, "btnconnect")->isEnabled());
+    enabled(u"cmdEnroll cmdVerify cmdIdentify cmdCapture cmdOpenDoor cmdExchangeKey"_qs);
+    // stored as typed: the reader trims, so look at the raw line
+    QVERIFY(TestFiles::read(m_session->paths().settingsFile()).contains("IP= 127.0.0.1 \r\n"));
     QVERIFY(!showsFingerprint(Gui::child(m_window, "picImage")));
     answerUserDialog(u"1001 3 5 3 VIP"_qs);
     Gui::click(m_window, "cmdEnroll");
@@ -348,13 +319,23 @@ void TestEnrolmentWindow::verifyIdentifyCaptureAndDoor()
     QVERIFY(m_sim->ok(u"fail ExchangeKey 90"_qs));
     Gui::click(m_window, "cmdExchangeKey");
     QCOMPARE(message(), QStringLiteral("Bad flash!"));
-    // closing the window during a capture ends the wait and the session
-    QVERIFY(m_sim->ok(u"lift"_qs));
-    Gui::click(m_window, "cmdCapture");
-    QTRY_COMPARE(message(), PlaceFinger);
-    QVERIFY(m_window->close());
-    QCOMPARE(m_window->terminalHandle(), 0);
-    QTRY_VERIFY(m_window.isNull());
+    // the close box and the main window closing during a capture end the wait and the session
+    for (const bool viaMain : {false, true}) {
+        QVERIFY(m_sim->ok(u"lift"_qs));
+        Gui::click(m_window, "cmdCapture");
+        QTRY_COMPARE(message(), PlaceFinger);
+        QTRY_VERIFY(m_sim->command(u"status"_qs).contains(u"clients 1"_qs));
+        QVERIFY(viaMain ? m_session->main().close()
+                        : qobject_cast<QMdiSubWindow*>(m_window->parentWidget())->close());
+        QTRY_VERIFY(m_window.isNull());
+        QTRY_VERIFY(m_sim->command(u"status"_qs).contains(u"clients 0"_qs));
+        QVERIFY(m_session->prompter().shown().isEmpty());
+        if (!viaMain) {
+            open();
+            QCOMPARE(Gui::child<QLineEdit>(m_window, "txtIP")->text(), u"127.0.0.1"_qs);
+            connectTo(u"127.0.0.1"_qs, QString::number(m_sim->port()));
+        }
+    }
 }
 
 QTEST_MAIN(TestEnrolmentWindow)
