@@ -1,4 +1,3 @@
-#include "core/platform/IniFile.h"
 #include "core/storage/Connections.h"
 #include "core/terminal/LogRecord.h"
 #include "fixtures/MainWindowSession.h"
@@ -10,7 +9,6 @@
 
 #include <QAction>
 #include <QDir>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -32,10 +30,10 @@ int punches()
     return q.exec(u"select count(*) from tblexport"_qs) && q.next() ? q.value(0).toInt() : -1;
 }
 
-quint16 closedPort()
+QString closedPort()
 {
     QTcpServer probe;
-    return probe.listen(QHostAddress::LocalHost) ? probe.serverPort() : 0;
+    return probe.listen(QHostAddress::LocalHost) ? QString::number(probe.serverPort()) : QString();
 }
 
 } // namespace
@@ -50,9 +48,7 @@ private Q_SLOTS:
     void cleanup();
     void refusedConnects_data();
     void refusedConnects();
-    void connectDownloadEraseAndClose();
-    void closingWhileStoring();
-    void keyDemandEnablesExchange();
+    void downloadEraseAndClose();
     void failedDownloads_data();
     void failedDownloads();
 
@@ -60,7 +56,13 @@ private:
     void open();
     void connectTo(const QString& ip, const QString& port, bool menu = false);
     QString lblMsg() const { return Gui::child<QLabel>(m_window, "lblMsg")->text(); }
-    bool connected() const { return Gui::child<QFrame>(m_window, "XPFrame2")->isVisible(); }
+    // The work frame shows, the connect frame and button do not.
+    bool connected() const
+    {
+        return Gui::child(m_window, "XPFrame2")->isVisible() &&
+               !Gui::child(m_window, "XPFrame1")->isVisible() &&
+               !Gui::child(m_window, "btnconnect")->isEnabled();
+    }
     QString simStatus() { return m_sim.command(u"status"_qs); }
     TestPrompter& prompter() { return m_session->prompter(); }
 
@@ -93,7 +95,7 @@ void TestItTerminalWindow::open()
 void TestItTerminalWindow::connectTo(const QString& ip, const QString& port, bool menu)
 {
     Gui::type(m_window, "txtIP", ip);
-    Gui::type(m_window, "txtPort", port);
+    Gui::type(m_window, "txtPort", port == u"sim" ? QString::number(m_sim.port()) : port);
     if (menu)
         Gui::child<QAction>(m_window, "mnucon")->trigger();
     else
@@ -103,7 +105,7 @@ void TestItTerminalWindow::connectTo(const QString& ip, const QString& port, boo
 void TestItTerminalWindow::refusedConnects_data()
 {
     addColumns<QString, QString, QString, QString>(
-        {"ip", "port", "message", "title"}); // empty title: the program's
+        {"ip", "port", "message", "title"}); // empty: the program's
     const QString badPort = u"Port number is invalid! Range:1-65535"_qs;
     addRow("blank IP", u"   "_qs, u"x"_qs, u"IP address is required!"_qs, u""_qs);
     addRow("port 0", u"127.0.0.1"_qs, u"0"_qs, badPort, u""_qs);
@@ -123,37 +125,52 @@ void TestItTerminalWindow::refusedConnects()
     QFETCH(QString, port);
     QFETCH(QString, message);
     QFETCH(QString, title);
-    connectTo(ip, port == u"closed" ? QString::number(closedPort()) : port);
+    connectTo(ip, port == u"closed" ? closedPort() : port);
     QCOMPARE(prompter().texts(), QStringList{message});
     QCOMPARE(prompter().last().title, title.isEmpty() ? m_session->context().title : title);
     const bool critical = message == NoAnswer || !title.isEmpty();
     QCOMPARE(prompter().last().icon, critical ? Prompter::Icon::Critical : Prompter::Icon::Question);
-    QVERIFY(!connected());
-    QVERIFY(Gui::child<QFrame>(m_window, "XPFrame1")->isVisible());
-    QVERIFY(Gui::child(m_window, "btnconnect")->isEnabled());
+    QVERIFY(Gui::child(m_window, "XPFrame1")->isVisible() && Gui::child(m_window, "btnconnect")->isEnabled());
+    QVERIFY(!Gui::child(m_window, "XPFrame2")->isVisible());
     QVERIFY(!QFile::exists(m_session->paths().settingsFile()));
 }
 
-void TestItTerminalWindow::connectDownloadEraseAndClose()
+void TestItTerminalWindow::downloadEraseAndClose()
 {
     QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
-    QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
     // the connect menu entry does what the button does; the texts are stored as typed
     connectTo(u" 127.0.0.1 "_qs, QStringLiteral(" %1 ").arg(m_sim.port()), true);
     QVERIFY2(prompter().shown().isEmpty(), qPrintable(prompter().texts().join(u'\n')));
-    QVERIFY(connected() && !Gui::child<QFrame>(m_window, "XPFrame1")->isVisible());
-    QVERIFY(!Gui::child(m_window, "btnconnect")->isEnabled());
-    const QByteArray settings = TestFiles::read(m_session->paths().settingsFile());
-    QVERIFY2(
-        settings.contains(QStringLiteral("IP= 127.0.0.1 \r\nPort= %1 \r\n").arg(m_sim.port()).toLatin1()),
-        settings.constData());
-    for (const char* summary : {"Read 30 punches, 30 new.", "Read 30 punches, 0 new."}) {
-        Gui::click(m_window, "btnGetlog");
-        QCOMPARE(prompter().last().text, Downloaded);
-        QCOMPARE(prompter().last().icon, Prompter::Icon::Information);
-        QCOMPARE(lblMsg(), QLatin1String(summary));
-        QCOMPARE(punches(), 30);
-    }
+    QVERIFY(connected());
+    QVERIFY(TestFiles::read(m_session->paths().settingsFile())
+                .contains(QStringLiteral("IP= 127.0.0.1 \r\nPort= %1 \r\n").arg(m_sim.port()).toLatin1()));
+    // while the log is stored, the close box, the main window and the side bar are refused
+    auto* frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
+    bool busy = false;
+    bool mainClosed = true;
+    QTimer::singleShot(0, m_window, [&] {
+        busy = !Gui::child(m_window, "XPFrame2")->isEnabled() &&
+               !Gui::child<QAction>(m_window, "mnuexport")->isEnabled();
+        frame->close();
+        mainClosed = m_session->main().close();
+        m_session->clickItem(2);
+    });
+    Gui::click(m_window, "btnGetlog");
+    QVERIFY(busy && !mainClosed);
+    const QString storing = u"The log is still being stored. Close the window when it has finished."_qs;
+    QCOMPARE(prompter().texts(),
+             (QStringList{
+                 storing, storing,
+                 u"The terminal connection window is still working. Choose again when it has finished."_qs,
+                 Downloaded}));
+    QCOMPARE(prompter().last().icon, Prompter::Icon::Information);
+    QVERIFY(m_window && !m_session->window(WindowId::Export));
+    QVERIFY(Gui::child(m_window, "XPFrame2")->isEnabled() &&
+            Gui::child<QAction>(m_window, "mnuexport")->isEnabled());
+    QCOMPARE(lblMsg(), u"Read 30 punches, 30 new."_qs);
+    Gui::click(m_window, "btnGetlog");
+    QCOMPARE(lblMsg(), u"Read 30 punches, 0 new."_qs);
+    QCOMPARE(punches(), 30);
     auto* splash = m_session->main().findChild<ConversionProgressWindow*>();
     QVERIFY(splash && !splash->isVisible());
     QCOMPARE(Gui::child<QLabel>(splash, "Label2")->text(), u" 100 %"_qs);
@@ -163,7 +180,7 @@ void TestItTerminalWindow::connectDownloadEraseAndClose()
     QVERIFY(!splash->isVisible());
     // a failed connect from the menu keeps the working connection
     const int first = m_window->terminalHandle();
-    connectTo(u"127.0.0.1"_qs, QString::number(closedPort()), true);
+    connectTo(u"127.0.0.1"_qs, closedPort(), true);
     QCOMPARE(prompter().last().text, NoAnswer);
     QCOMPARE(m_window->terminalHandle(), first);
     // erase: No keeps the punches, Yes erases them, a failing erase shows the terminal's reason
@@ -186,14 +203,14 @@ void TestItTerminalWindow::connectDownloadEraseAndClose()
     // Disconnect ends the session and shows the connect frame again
     QTRY_VERIFY(simStatus().contains(u"clients 1"_qs));
     Gui::click(m_window, "XPButton1");
-    QVERIFY(!connected() && Gui::child(m_window, "btnconnect")->isEnabled());
-    QCOMPARE(m_window->terminalHandle(), 0);
+    QVERIFY(!Gui::child(m_window, "XPFrame2")->isVisible() &&
+            Gui::child(m_window, "btnconnect")->isEnabled());
     QTRY_VERIFY(simStatus().contains(u"clients 0"_qs));
     // the Export entry, the close box and the main window closing each end the window and its session
     for (const char how : {'e', 'c', 'm'}) {
-        connectTo(u"127.0.0.1"_qs, QString::number(m_sim.port()));
+        connectTo(u"127.0.0.1"_qs, u"sim"_qs);
         QTRY_VERIFY(simStatus().contains(u"clients 1"_qs));
-        auto* frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
+        frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
         if (how == 'e')
             Gui::child<QAction>(m_window, "mnuexport")->trigger();
         else
@@ -207,64 +224,15 @@ void TestItTerminalWindow::connectDownloadEraseAndClose()
     }
 }
 
-// While the log is stored, the close box, the main window and the side bar are refused with a
-// message; the download ends complete, and the window closes afterwards.
-void TestItTerminalWindow::closingWhileStoring()
-{
-    QVERIFY(m_sim.ok(u"generate 2000"_qs));
-    connectTo(u"127.0.0.1"_qs, QString::number(m_sim.port()));
-    auto* frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
-    bool busy = false;
-    bool mainClosed = true;
-    QTimer::singleShot(0, m_window, [&] {
-        busy = !Gui::child(m_window, "XPFrame2")->isEnabled() &&
-               !Gui::child<QAction>(m_window, "mnuexport")->isEnabled();
-        frame->close();
-        mainClosed = m_session->main().close();
-        m_session->clickItem(2);
-    });
-    Gui::click(m_window, "btnGetlog");
-    QVERIFY(busy);
-    QVERIFY(!mainClosed);
-    const QString storing = u"The log is still being stored. Close the window when it has finished."_qs;
-    QCOMPARE(prompter().texts(),
-             (QStringList{
-                 storing, storing,
-                 u"The terminal connection window is still working. Choose again when it has finished."_qs,
-                 Downloaded}));
-    QCOMPARE(punches(), 2000);
-    QVERIFY(m_window && m_window->isVisible() && !m_session->window(WindowId::Export));
-    QVERIFY(Gui::child(m_window, "XPFrame2")->isEnabled());
-    QVERIFY(Gui::child<QAction>(m_window, "mnuexport")->isEnabled());
-    QVERIFY(m_session->main().close());
-    QTRY_VERIFY(m_window.isNull());
-}
-
-void TestItTerminalWindow::keyDemandEnablesExchange()
-{
-    QVERIFY(m_sim.ok(u"require-key on"_qs));
-    connectTo(u"127.0.0.1"_qs, QString::number(m_sim.port()));
-    Gui::click(m_window, "btnGetlog");
-    QCOMPARE(lblMsg(), u"Encryption Key is not set!"_qs);
-    QVERIFY(Gui::child(m_window, "XPButton2")->isEnabled());
-    Gui::click(m_window, "XPButton2");
-    QCOMPARE(lblMsg(), u"Exchange Key successfully!"_qs);
-    QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
-    Gui::click(m_window, "btnGetlog");
-    QCOMPARE(prompter().last().text, Downloaded);
-    // connecting again asks for the key again
-    Gui::click(m_window, "XPButton1");
-    connectTo(u"127.0.0.1"_qs, QString::number(m_sim.port()));
-    QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
-}
-
 void TestItTerminalWindow::failedDownloads_data()
 {
-    // the fault; the status line (empty: the message); the message shown (empty: none); the reason
-    // the erase question gives
+    // the fault; the status line (empty: the message's); the message (empty: none); the reason the
+    // erase question then gives
     addColumns<QString, QString, QString, QString>({"fault", "label", "message", "reason"});
     addRow("peer drops", u"misbehave GetLogData drop"_qs, u"Internal socket error!"_qs, u""_qs,
            u"Internal socket error!"_qs);
+    addRow("key demanded", u"require-key on"_qs, u"Encryption Key is not set!"_qs, u""_qs,
+           u"Encryption Key is not set!"_qs);
     addRow("log file unwritable", u"folder"_qs, u""_qs, u"TQ90_log.bin"_qs, u"TQ90_log.bin"_qs);
     addRow("store failed", u"RAISE(ABORT, 'database or disk is full')"_qs, u""_qs, u"disk is full"_qs,
            u"disk is full"_qs);
@@ -283,31 +251,33 @@ void TestItTerminalWindow::failedDownloads()
     QFETCH(QString, message);
     QFETCH(QString, reason);
     QSqlQuery q(Connections::get(Connections::LocalConnection));
+    const QString logFile = m_session->paths().logFile();
     if (fault.startsWith(u"RAISE"))
         QVERIFY(q.exec(u"CREATE TRIGGER t BEFORE INSERT ON tblexport BEGIN SELECT %1; END"_qs.arg(fault)));
-    if (fault == u"folder")
-        QVERIFY(QDir().mkpath(m_session->paths().logFile()));
-    else
-        QVERIFY(TestFiles::write(m_session->paths().logFile(), "older"));
+    QVERIFY(fault == u"folder" ? QDir().mkpath(logFile) : TestFiles::write(logFile, "older"));
     if (fault == u"partial") {
-        const QString file = m_session->dataDir() + u"/partial.bin"_qs;
-        QVERIFY(TestFiles::write(file, generateLog(6, 2) + QByteArray(5, '\x01')));
-        QVERIFY(m_sim.ok(u"load "_qs + file));
+        QVERIFY(TestFiles::write(logFile + u".part"_qs, generateLog(6, 2) + QByteArray(5, '\x01')));
+        QVERIFY(m_sim.ok(u"load "_qs + logFile + u".part"_qs));
     }
-    connectTo(u"127.0.0.1"_qs, QString::number(m_sim.port()));
+    if (fault.startsWith(u"require"))
+        QVERIFY(m_sim.ok(fault));
+    connectTo(u"127.0.0.1"_qs, u"sim"_qs);
+    QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
     if (fault.startsWith(u"misbehave"))
         QVERIFY(m_sim.ok(fault));
     Gui::click(m_window, "btnGetlog");
     QVERIFY2(lblMsg().contains(label.isEmpty() ? message : label), qPrintable(lblMsg()));
-    QCOMPARE(prompter().shown().size(), message.isEmpty() ? 0 : 1);
     QVERIFY2(prompter().texts().join(u'\n').contains(message), qPrintable(prompter().texts().join(u'\n')));
+    QCOMPARE(prompter().shown().size(), message.isEmpty() ? 0 : 1);
     if (!message.isEmpty())
         QCOMPARE(prompter().last().icon,
                  label.isEmpty() ? Prompter::Icon::Critical : Prompter::Icon::Warning);
-    if (auto* splash = m_session->main().findChild<ConversionProgressWindow*>())
-        QVERIFY(!splash->isVisible());
+    QVERIFY(!m_session->main().findChild<ConversionProgressWindow*>() ||
+            !m_session->main().findChild<ConversionProgressWindow*>()->isVisible());
+    QCOMPARE(Gui::child(m_window, "XPButton2")->isEnabled(), fault.startsWith(u"require"));
     if (fault != u"folder")
-        QCOMPARE(TestFiles::read(m_session->paths().logFile()) == "older", fault.startsWith(u"misbehave"));
+        QCOMPARE(TestFiles::read(logFile) == "older",
+                 label.startsWith(u"Internal") || label.startsWith(u"Encr"));
     prompter().queueAnswer(Prompter::Answer::No);
     Gui::click(m_window, "btnEraseLog");
     const QString question = prompter().last().text;
@@ -319,8 +289,13 @@ void TestItTerminalWindow::failedDownloads()
         return; // the session went with the peer
     // a complete download afterwards leaves the plain question
     QVERIFY(q.exec(u"DROP TRIGGER IF EXISTS t"_qs));
-    QVERIFY(!QFileInfo(m_session->paths().logFile()).isDir() || QDir().rmdir(m_session->paths().logFile()));
+    QVERIFY(!QFileInfo(logFile).isDir() || QDir().rmdir(logFile));
     QVERIFY(m_sim.ok(u"generate 6"_qs));
+    if (fault.startsWith(u"require")) {
+        Gui::click(m_window, "XPButton2");
+        QCOMPARE(lblMsg(), u"Exchange Key successfully!"_qs);
+        QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
+    }
     Gui::click(m_window, "btnGetlog");
     QCOMPARE(prompter().last().text, Downloaded);
     prompter().queueAnswer(Prompter::Answer::No);
