@@ -1,0 +1,520 @@
+#include "core/enrolment/FingerOperation.h"
+#include "core/storage/Connections.h"
+#include "core/terminal/LogRecord.h"
+#include "fixtures/MainWindowSession.h"
+#include "fixtures/TestFiles.h"
+#include "fixtures/TestRows.h"
+#include "fixtures/Tq90SimProcess.h"
+#include "gui/enrolment/EnrolmentWindow.h"
+#include "gui/enrolment/UserDialog.h"
+#include "gui/terminal/ConversionProgressWindow.h"
+#include "gui/terminal/TerminalWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTimer>
+
+namespace {
+
+const QString Downloaded = QStringLiteral("ดึงข้อมูลเรียบร้อย");
+const QString EraseQuestion = QStringLiteral("You do want delete log?");
+const QString NoAnswer = QStringLiteral("Failed to connect to TQ90!");
+const QString PlaceFinger = QStringLiteral("วางนิ้วมือลงบน TQ90...");
+const QString Canceled = QStringLiteral("Operation canceled by user!");
+const QString Idle = QStringLiteral("cmdEnroll cmdVerify cmdIdentify cmdCapture cmdOpenDoor cmdExchangeKey");
+
+int punches()
+{
+    QSqlQuery q(Connections::get(Connections::LocalConnection));
+    return q.exec(u"select count(*) from tblexport"_qs) && q.next() ? q.value(0).toInt() : -1;
+}
+
+QString closedPort()
+{
+    QTcpServer probe;
+    return probe.listen(QHostAddress::LocalHost) ? QString::number(probe.serverPort()) : QString();
+}
+
+// Answers the user dialog once it is shown modally: "cancel", or "user group" and optionally
+// "finger level VIP", then OK. A dialog that refused OK tells its title and the finger, level and
+// VIP choices it offered ("-" for those hidden), and is cancelled.
+void answerUserDialog(const QString& answer, QString* refusal = nullptr)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, answer, refusal] {
+        auto* dialog = qobject_cast<UserDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        timer->deleteLater();
+        const QStringList v = answer.split(u' ');
+        if (v.size() >= 2) {
+            Gui::type(dialog, "txtUID", v[0]);
+            Gui::type(dialog, "txtGID", v[1]);
+        }
+        if (v.size() == 5) {
+            Gui::child<QComboBox>(dialog, "comboFID")->setCurrentIndex(v[2].toInt());
+            Gui::child<QComboBox>(dialog, "comboSL")->setCurrentText(v[3]);
+            Gui::child<QComboBox>(dialog, "comboVO")->setCurrentText(v[4]);
+        }
+        QStringList offered{dialog->windowTitle()};
+        for (const char* name : {"comboFID", "comboSL", "comboVO"}) {
+            auto* list = Gui::child<QComboBox>(dialog, name);
+            offered << (list->isVisible() ? list->currentText() : u"-"_qs);
+        }
+        if (v[0] != u"cancel")
+            Gui::click(dialog, "cmdOK");
+        if (refusal)
+            *refusal = dialog->isVisible() ? offered.join(u'|') : QString();
+        if (dialog->isVisible())
+            Gui::click(dialog, "cmdCancel");
+    });
+    timer->start();
+}
+
+} // namespace
+
+// The two windows that talk to a terminal, inside the real main window against tq90-sim: the
+// connection window of side-bar item 1 (download and erase the log) and the enrolment window of
+// item 4 (fingers and the door).
+class TestItTerminalWindows : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void refusedConnects_data();
+    void refusedConnects();
+    void downloadEraseAndClose();
+    void failedDownloads_data();
+    void failedDownloads();
+    void enrolment_data();
+    void enrolment();
+    void operationsAndClosing();
+
+private:
+    // Opens the window of side-bar item 1 or 4.
+    void open(int item = 1);
+    void connectTo(const QString& ip, const QString& port, bool menu = false);
+    QString lblMsg() const { return Gui::child<QLabel>(m_window, "lblMsg")->text(); }
+    QString message() const { return lblMsg(); }
+    // The terminal window's work frame shows, its connect frame and button do not.
+    bool connected() const
+    {
+        return Gui::child(m_window, "XPFrame2")->isVisible() &&
+               !Gui::child(m_window, "XPFrame1")->isVisible() &&
+               !Gui::child(m_window, "btnconnect")->isEnabled();
+    }
+    // Exactly these of the enrolment window's commands are enabled.
+    void enabled(const QString& buttons)
+    {
+        for (const char* name : {"cmdEnroll", "cmdVerify", "cmdIdentify", "cmdCapture", "cmdOpenDoor",
+                                 "cmdExchangeKey", "cmdStop"})
+            QVERIFY2(Gui::child(m_window, name)->isEnabled() ==
+                         buttons.split(u' ').contains(QLatin1String(name)),
+                     name);
+    }
+    QString simStatus() { return m_sim.command(u"status"_qs); }
+    TestPrompter& prompter() { return m_session->prompter(); }
+    EnrolmentWindow* enrolmentWindow() const { return qobject_cast<EnrolmentWindow*>(m_window.data()); }
+
+    Tq90SimProcess m_sim;
+    std::unique_ptr<MainWindowSession> m_session;
+    QPointer<QWidget> m_window;
+};
+
+void TestItTerminalWindows::init()
+{
+    QVERIFY(m_sim.start({u"--generate"_qs, u"30"_qs}));
+    m_session = std::make_unique<MainWindowSession>();
+}
+
+void TestItTerminalWindows::cleanup()
+{
+    m_session.reset();
+    m_sim.stop();
+}
+
+void TestItTerminalWindows::open(int item)
+{
+    m_session->clickItem(item);
+    m_window = m_session->window(item == 1 ? WindowId::Connect : WindowId::Enroll);
+    QVERIFY(m_window && m_window->isVisible());
+    if (auto* terminal = qobject_cast<TerminalWindow*>(m_window.data()))
+        terminal->client().setTimeout(2000);
+    else
+        enrolmentWindow()->operation().setPollInterval(5);
+}
+
+void TestItTerminalWindows::connectTo(const QString& ip, const QString& port, bool menu)
+{
+    Gui::type(m_window, "txtIP", ip);
+    Gui::type(m_window, "txtPort", port == u"sim" ? QString::number(m_sim.port()) : port);
+    if (menu)
+        Gui::child<QAction>(m_window, "mnucon")->trigger();
+    else
+        Gui::click(m_window, "btnconnect");
+}
+
+void TestItTerminalWindows::refusedConnects_data()
+{
+    // the side-bar item; the texts typed ("closed": a port nobody listens on); the message and its
+    // title (empty: the program's); the status line afterwards
+    addColumns<int, QString, QString, QString, QString, QString>(
+        {"item", "ip", "port", "message", "title", "status"});
+    const QString badPort = u"Port number is invalid! Range:1-65535"_qs;
+    const QString ip = u"127.0.0.1"_qs;
+    for (const int item : {1, 4}) {
+        const QByteArray window = item == 1 ? "terminal: " : "enrolment: ";
+        const QString failed = item == 1 ? QString() : u"Internal socket error!"_qs;
+        addRow(window + "blank IP", item, u"   "_qs, u"x"_qs, u"IP address is required!"_qs, u""_qs, u""_qs);
+        addRow(window + "port 0", item, ip, u"0"_qs, badPort, u""_qs, u""_qs);
+        addRow(window + "port 65536", item, ip, u"65536"_qs, badPort, u""_qs, u""_qs);
+        addRow(window + "port 1 is tried", item, ip, u"1"_qs, NoAnswer, u""_qs, failed);
+        addRow(window + "port 65535 is tried", item, ip, u"65535"_qs, NoAnswer, u""_qs, failed);
+        addRow(window + "nobody listens", item, ip, u"closed"_qs, NoAnswer, u""_qs, failed);
+    }
+    addRow("terminal: port -1", 1, ip, u"-1"_qs, badPort, u""_qs, u""_qs);
+    addRow("terminal: letters", 1, ip, u"abc"_qs, u"Type mismatch"_qs, u"connect"_qs, u""_qs);
+    addRow("terminal: empty port", 1, ip, u""_qs, u"Type mismatch"_qs, u"connect"_qs, u""_qs);
+    addRow("terminal: beyond 32 bits", 1, ip, u"99999999999"_qs, u"Overflow"_qs, u"connect"_qs, u""_qs);
+    addRow("enrolment: letters", 4, ip, u"50o1"_qs, badPort, u""_qs, u""_qs);
+}
+
+void TestItTerminalWindows::refusedConnects()
+{
+    QFETCH(int, item);
+    QFETCH(QString, ip);
+    QFETCH(QString, port);
+    QFETCH(QString, message);
+    QFETCH(QString, title);
+    QFETCH(QString, status);
+    open(item);
+    connectTo(ip, port == u"closed" ? closedPort() : port);
+    QCOMPARE(prompter().texts(), QStringList{message});
+    QCOMPARE(prompter().last().title, title.isEmpty() ? m_session->context().title : title);
+    const bool critical = message == NoAnswer || !title.isEmpty();
+    QCOMPARE(prompter().last().icon, critical ? Prompter::Icon::Critical : Prompter::Icon::Question);
+    QCOMPARE(lblMsg(), status);
+    QVERIFY(Gui::child(m_window, "btnconnect")->isEnabled());
+    if (item == 1)
+        QVERIFY(Gui::child(m_window, "XPFrame1")->isVisible() &&
+                !Gui::child(m_window, "XPFrame2")->isVisible());
+    else
+        enabled({});
+    QVERIFY(!QFile::exists(m_session->paths().settingsFile()));
+}
+
+void TestItTerminalWindows::downloadEraseAndClose()
+{
+    open();
+    QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
+    // the connect menu entry does what the button does; the texts are stored as typed
+    connectTo(u" 127.0.0.1 "_qs, QStringLiteral(" %1 ").arg(m_sim.port()), true);
+    QVERIFY2(prompter().shown().isEmpty(), qPrintable(prompter().texts().join(u'\n')));
+    QVERIFY(connected());
+    QVERIFY(TestFiles::read(m_session->paths().settingsFile())
+                .contains(QStringLiteral("IP= 127.0.0.1 \r\nPort= %1 \r\n").arg(m_sim.port()).toLatin1()));
+    // while the log is stored, the close box, the main window and the side bar are refused
+    auto* frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
+    bool busy = false;
+    bool mainClosed = true;
+    QTimer::singleShot(0, m_window, [&] {
+        busy = !Gui::child(m_window, "XPFrame2")->isEnabled() &&
+               !Gui::child<QAction>(m_window, "mnuexport")->isEnabled();
+        frame->close();
+        mainClosed = m_session->main().close();
+        m_session->clickItem(2);
+    });
+    Gui::click(m_window, "btnGetlog");
+    QVERIFY(busy && !mainClosed);
+    const QString storing = u"The log is still being stored. Close the window when it has finished."_qs;
+    QCOMPARE(prompter().texts(),
+             (QStringList{
+                 storing, storing,
+                 u"The terminal connection window is still working. Choose again when it has finished."_qs,
+                 Downloaded}));
+    QCOMPARE(prompter().last().icon, Prompter::Icon::Information);
+    QVERIFY(m_window && !m_session->window(WindowId::Export));
+    QVERIFY(Gui::child(m_window, "XPFrame2")->isEnabled() &&
+            Gui::child<QAction>(m_window, "mnuexport")->isEnabled());
+    QCOMPARE(lblMsg(), u"Read 30 punches, 30 new."_qs);
+    Gui::click(m_window, "btnGetlog");
+    QCOMPARE(lblMsg(), u"Read 30 punches, 0 new."_qs);
+    QCOMPARE(punches(), 30);
+    auto* splash = m_session->main().findChild<ConversionProgressWindow*>();
+    QVERIFY(splash && !splash->isVisible());
+    QCOMPARE(Gui::child<QLabel>(splash, "Label2")->text(), u" 100 %"_qs);
+    QCOMPARE(splash->parentWidget(), m_session->main().mdiArea().viewport());
+    splash->showCentered();
+    QTest::keyClick(splash, Qt::Key_A);
+    QVERIFY(!splash->isVisible());
+    // a failed connect from the menu keeps the working connection
+    const int first = qobject_cast<TerminalWindow*>(m_window.data())->terminalHandle();
+    connectTo(u"127.0.0.1"_qs, closedPort(), true);
+    QCOMPARE(prompter().last().text, NoAnswer);
+    QCOMPARE(qobject_cast<TerminalWindow*>(m_window.data())->terminalHandle(), first);
+    // erase: No keeps the punches, Yes erases them, a failing erase shows the terminal's reason
+    prompter().clear();
+    for (const auto answer : {Prompter::Answer::No, Prompter::Answer::Yes}) {
+        prompter().queueAnswer(answer);
+        Gui::click(m_window, "btnEraseLog");
+        QVERIFY(simStatus().contains(answer == Prompter::Answer::No ? u" 30 punches"_qs : u" 0 punches"_qs));
+    }
+    QCOMPARE(prompter().texts(), (QStringList{EraseQuestion, EraseQuestion}));
+    QCOMPARE(prompter().last().title, u"Delete"_qs);
+    QCOMPARE(prompter().last().buttons, Prompter::Buttons::YesNo);
+    QCOMPARE(lblMsg(), u"Log data is deleted!"_qs);
+    QVERIFY(Gui::child(m_window, "btnGetlog")->isEnabled());
+    QVERIFY(m_sim.ok(u"fail EraseLogData 90"_qs));
+    Gui::click(m_window, "btnEraseLog");
+    QCOMPARE(lblMsg(), u"Bad flash!"_qs);
+    Gui::click(m_window, "btnGetlog");
+    QCOMPARE(lblMsg(), u"User log is empty."_qs);
+    // Disconnect ends the session and shows the connect frame again
+    QTRY_VERIFY(simStatus().contains(u"clients 1"_qs));
+    Gui::click(m_window, "XPButton1");
+    QVERIFY(!Gui::child(m_window, "XPFrame2")->isVisible() &&
+            Gui::child(m_window, "btnconnect")->isEnabled());
+    QTRY_VERIFY(simStatus().contains(u"clients 0"_qs));
+    // the Export entry, the close box and the main window closing each end the window and its session
+    for (const char how : {'e', 'c', 'm'}) {
+        connectTo(u"127.0.0.1"_qs, u"sim"_qs);
+        QTRY_VERIFY(simStatus().contains(u"clients 1"_qs));
+        frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
+        if (how == 'e')
+            Gui::child<QAction>(m_window, "mnuexport")->trigger();
+        else
+            QVERIFY(how == 'c' ? frame->close() : m_session->main().close());
+        QTRY_VERIFY(m_window.isNull());
+        QTRY_VERIFY(simStatus().contains(u"clients 0"_qs));
+        QCOMPARE(m_session->main().mdiArea().subWindowList().isEmpty(), how != 'e');
+        QCOMPARE(bool(m_session->window(WindowId::Export)), how == 'e');
+        if (how != 'm')
+            open();
+    }
+}
+
+void TestItTerminalWindows::failedDownloads_data()
+{
+    // the fault; the status line (empty: the message's); the message (empty: none); the reason the
+    // erase question then gives
+    addColumns<QString, QString, QString, QString>({"fault", "label", "message", "reason"});
+    addRow("peer drops", u"misbehave GetLogData drop"_qs, u"Internal socket error!"_qs, u""_qs,
+           u"Internal socket error!"_qs);
+    addRow("key demanded", u"require-key on"_qs, u"Encryption Key is not set!"_qs, u""_qs,
+           u"Encryption Key is not set!"_qs);
+    addRow("log file unwritable", u"folder"_qs, u""_qs, u"TQ90_log.bin"_qs, u"TQ90_log.bin"_qs);
+    addRow("store failed", u"RAISE(ABORT, 'database or disk is full')"_qs, u""_qs, u"disk is full"_qs,
+           u"disk is full"_qs);
+    addRow("store not shown", u"RAISE(IGNORE)"_qs, u"Read 30 punches"_qs, u"Punch 1 of 30 of the log"_qs,
+           u"Punch 1 of 30"_qs);
+    addRow("partial record", u"partial"_qs, u"Read 6 punches"_qs, u"ends in 5 bytes"_qs,
+           u"ends in 5 bytes"_qs);
+}
+
+// A download not stored completely shows why and keeps the earlier log file; the erase question
+// warns of it until a complete download.
+void TestItTerminalWindows::failedDownloads()
+{
+    QFETCH(QString, fault);
+    QFETCH(QString, label);
+    QFETCH(QString, message);
+    QFETCH(QString, reason);
+    open();
+    QSqlQuery q(Connections::get(Connections::LocalConnection));
+    const QString logFile = m_session->paths().logFile();
+    if (fault.startsWith(u"RAISE"))
+        QVERIFY(q.exec(u"CREATE TRIGGER t BEFORE INSERT ON tblexport BEGIN SELECT %1; END"_qs.arg(fault)));
+    QVERIFY(fault == u"folder" ? QDir().mkpath(logFile) : TestFiles::write(logFile, "older"));
+    if (fault == u"partial") {
+        QVERIFY(TestFiles::write(logFile + u".part"_qs, generateLog(6, 2) + QByteArray(5, '\x01')));
+        QVERIFY(m_sim.ok(u"load "_qs + logFile + u".part"_qs));
+    }
+    if (fault.startsWith(u"require"))
+        QVERIFY(m_sim.ok(fault));
+    connectTo(u"127.0.0.1"_qs, u"sim"_qs);
+    QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
+    if (fault.startsWith(u"misbehave"))
+        QVERIFY(m_sim.ok(fault));
+    Gui::click(m_window, "btnGetlog");
+    QVERIFY2(lblMsg().contains(label.isEmpty() ? message : label), qPrintable(lblMsg()));
+    QVERIFY2(prompter().texts().join(u'\n').contains(message), qPrintable(prompter().texts().join(u'\n')));
+    QCOMPARE(prompter().shown().size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QCOMPARE(prompter().last().icon,
+                 label.isEmpty() ? Prompter::Icon::Critical : Prompter::Icon::Warning);
+    QVERIFY(!m_session->main().findChild<ConversionProgressWindow*>() ||
+            !m_session->main().findChild<ConversionProgressWindow*>()->isVisible());
+    QCOMPARE(Gui::child(m_window, "XPButton2")->isEnabled(), fault.startsWith(u"require"));
+    if (fault != u"folder")
+        QCOMPARE(TestFiles::read(logFile) == "older",
+                 label.startsWith(u"Internal") || label.startsWith(u"Encr"));
+    prompter().queueAnswer(Prompter::Answer::No);
+    Gui::click(m_window, "btnEraseLog");
+    const QString question = prompter().last().text;
+    QVERIFY2(question.startsWith(u"The last download was not stored completely: "_qs) &&
+                 question.contains(reason) && question.endsWith(u"\n\n"_qs + EraseQuestion),
+             qPrintable(question));
+    QVERIFY(!simStatus().contains(u" 0 punches"_qs));
+    if (fault.startsWith(u"misbehave"))
+        return; // the session went with the peer
+    // a complete download afterwards leaves the plain question
+    QVERIFY(q.exec(u"DROP TRIGGER IF EXISTS t"_qs));
+    QVERIFY(!QFileInfo(logFile).isDir() || QDir().rmdir(logFile));
+    QVERIFY(m_sim.ok(u"generate 6"_qs));
+    if (fault.startsWith(u"require")) {
+        Gui::click(m_window, "XPButton2");
+        QCOMPARE(lblMsg(), u"Exchange Key successfully!"_qs);
+        QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
+    }
+    Gui::click(m_window, "btnGetlog");
+    QCOMPARE(prompter().last().text, Downloaded);
+    prompter().queueAnswer(Prompter::Answer::No);
+    Gui::click(m_window, "btnEraseLog");
+    QCOMPARE(prompter().last().text, EraseQuestion);
+}
+
+void TestItTerminalWindows::enrolment_data()
+{
+    // samples "from-to" (placed, taken, lifted but the last), terminal commands ("_" for blanks),
+    // "stop", "wait" for the finger; the message at the end; the templates stored
+    addColumns<QString, QString, QString>({"steps", "message", "templates"});
+    const QString enrolled = u"1001 is enrolled successfully!"_qs;
+    addRow("five samples", u"1-5 lift"_qs, enrolled, u"1 1001:3:5:7"_qs);
+    addRow("a failed capture is taken again", u"1-1 capture-fail_65_1 lift 2-5 lift"_qs, enrolled,
+           u"1 1001:3:5:7"_qs);
+    addRow("process failure on sample three", u"1-2 fail_ProcessImage_67 lift wait place_1001_5"_qs,
+           u"Captured image is too little points!"_qs, u"0"_qs);
+    addRow("stop after sample five stores nothing", u"1-5 stop lift"_qs, Canceled, u"0"_qs);
+    addRow("lost connection ends the wait", u"1-1 misbehave_CheckFinger_drop"_qs,
+           u"Internal socket error!"_qs, u"0"_qs);
+}
+
+void TestItTerminalWindows::enrolment()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, message);
+    QFETCH(QString, templates);
+    open(4);
+    connectTo(u"127.0.0.1"_qs, u"sim"_qs);
+    QSignalSpy finished(&enrolmentWindow()->operation(), &FingerOperation::finished);
+    answerUserDialog(u"1001 3 5 3 VIP"_qs);
+    Gui::click(m_window, "cmdEnroll");
+    QTRY_COMPARE(this->message(), PlaceFinger);
+    QCOMPARE(Gui::child<QLabel>(m_window, "Label2")->text(), u"Right thumb"_qs);
+    QVERIFY(Gui::child(m_window, "barEnroll")->isVisible());
+    enabled(u"cmdStop cmdExchangeKey"_qs);
+    for (const QString& step : steps.split(u' ')) {
+        const int to = step.section(u'-', 1).toInt();
+        for (int s = step.section(u'-', 0, 0).toInt(); s > 0 && s <= to; ++s) {
+            QTRY_COMPARE(this->message(), PlaceFinger);
+            QVERIFY(m_sim.ok(u"place 1001 5"_qs));
+            QTRY_COMPARE(Gui::child<QLabel>(m_window, "lblProgress")->text(), QStringLiteral("%1/5").arg(s));
+            QTRY_COMPARE(this->message(), u"ยกนิ้วมือขึ้นออกจาก TQ90..."_qs);
+            QVERIFY(s == to || m_sim.ok(u"lift"_qs));
+        }
+        if (step == u"stop")
+            Gui::click(m_window, "cmdStop");
+        else if (step == u"wait")
+            QTRY_COMPARE(this->message(), PlaceFinger);
+        else if (!step.front().isDigit())
+            QVERIFY(m_sim.ok(QString(step).replace(u'_', u' ')));
+    }
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(this->message(), message);
+    QCOMPARE(m_sim.command(u"templates"_qs), u"ok templates "_qs + templates);
+    QVERIFY(!Gui::child(m_window, "barEnroll")->isVisible());
+    enabled(Idle);
+    if (templates == u"0")
+        return;
+    // the enrolled finger is identified and verified
+    QVERIFY(m_sim.ok(u"place 1001 5"_qs));
+    Gui::click(m_window, "cmdIdentify");
+    QTRY_COMPARE(this->message(), u"รหัส  1001"_qs);
+    answerUserDialog(u"1001 3 5 3 VIP"_qs);
+    Gui::click(m_window, "cmdVerify");
+    QTRY_COMPARE(this->message(), u"Verify successfully!"_qs);
+}
+
+void TestItTerminalWindows::operationsAndClosing()
+{
+    open(4);
+    QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
+    connectTo(u" 127.0.0.1 "_qs, QString::number(m_sim.port()).prepend(u' '));
+    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'|')));
+    QVERIFY(!Gui::child(m_window, "btnconnect")->isEnabled());
+    enabled(Idle);
+    QVERIFY(TestFiles::read(m_session->paths().settingsFile()).contains("IP= 127.0.0.1 \r\n"));
+    // the user dialog refuses a verification without a finger and user 0; Cancel starts nothing
+    QString refusal;
+    answerUserDialog(u"15 1"_qs, &refusal);
+    Gui::click(m_window, "cmdVerify");
+    QCOMPARE(refusal, u"Verify Finger||-|-"_qs);
+    answerUserDialog(u"0 1"_qs, &refusal);
+    Gui::click(m_window, "cmdEnroll");
+    QCOMPARE(refusal, u"Enroll Finger|0 - Left thumb|2|VIP"_qs);
+    QCOMPARE(m_session->prompter().texts(),
+             (QStringList{u"Finger ID could not be empty!"_qs, u"User ID could not be 0!"_qs}));
+    answerUserDialog(u"cancel"_qs);
+    Gui::click(m_window, "cmdEnroll");
+    QVERIFY(!enrolmentWindow()->operation().isRunning() && message().isEmpty());
+    QVERIFY(!Gui::child(m_window, "barEnroll")->isVisible());
+    // a capture waits for the finger until stopped, then shows the image
+    QWidget* picture = Gui::child(m_window, "picImage");
+    const QImage blank = picture->grab().toImage();
+    Gui::click(m_window, "cmdCapture");
+    QTRY_COMPARE(message(), PlaceFinger);
+    enabled(u"cmdStop cmdExchangeKey"_qs);
+    Gui::click(m_window, "cmdStop");
+    QTRY_COMPARE(message(), Canceled);
+    enabled(Idle);
+    QVERIFY(m_sim.ok(u"place 1001 5"_qs));
+    Gui::click(m_window, "cmdCapture");
+    QTRY_COMPARE(message(), u"Capture successfully!"_qs);
+    QVERIFY(picture->grab().toImage() != blank);
+    Gui::click(m_window, "cmdIdentify");
+    QTRY_COMPARE(message(), u"User database is empty!"_qs);
+    // the door and the key answer at once
+    Gui::click(m_window, "cmdOpenDoor");
+    QCOMPARE(message(), u"เปิดประตูเรียบร้อย"_qs);
+    QCOMPARE(m_sim.command(u"doors"_qs), u"ok doors 1"_qs);
+    Gui::click(m_window, "cmdExchangeKey");
+    QCOMPARE(message(), u"Exchange Key successfully!"_qs);
+    for (const char* command : {"OpenDoor", "ExchangeKey"}) {
+        QVERIFY(m_sim.ok(u"fail %1 88"_qs.arg(QLatin1String(command))));
+        Gui::click(m_window, qPrintable(u"cmd"_qs + QLatin1String(command)));
+        QCOMPARE(message(), u"Hardware error!"_qs);
+    }
+    // the close box and the main window closing during a capture end the wait and the session
+    for (const bool viaMain : {false, true}) {
+        QVERIFY(m_sim.ok(u"lift"_qs));
+        Gui::click(m_window, "cmdCapture");
+        QTRY_COMPARE(message(), PlaceFinger);
+        QTRY_VERIFY(m_sim.command(u"status"_qs).contains(u"clients 1"_qs));
+        QVERIFY(viaMain ? m_session->main().close()
+                        : qobject_cast<QMdiSubWindow*>(m_window->parentWidget())->close());
+        QTRY_VERIFY(m_window.isNull());
+        QTRY_VERIFY(m_sim.command(u"status"_qs).contains(u"clients 0"_qs));
+        if (!viaMain) {
+            open(4);
+            QCOMPARE(Gui::child<QLineEdit>(m_window, "txtIP")->text(), u"127.0.0.1"_qs);
+            connectTo(u"127.0.0.1"_qs, u"sim"_qs);
+        }
+    }
+    QCOMPARE(m_session->prompter().shown().size(), 2);
+}
+
+QTEST_MAIN(TestItTerminalWindows)
+#include "tst_it_terminalwindows.moc"
