@@ -2,7 +2,6 @@
 #include "fixtures/MainWindowSession.h"
 #include "fixtures/TestFiles.h"
 #include "fixtures/TestRows.h"
-#include "gui/shell/CenterChildWindow.h"
 #include "gui/shell/SideBar.h"
 
 #include <QAction>
@@ -21,7 +20,7 @@ const QList<std::pair<char, WindowId>> Kinds = {
 } // namespace
 
 // The real main window with its real windows and no time-attendance database (its settings store
-// is empty): the side bar's routing, every way each window closes, and the placement of windows.
+// is empty): the side bar's routing and the ways each window closes.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -35,8 +34,6 @@ private Q_SLOTS:
     void closePaths();
     void staleFrameDoesNotForgetNewerWindow();
     void missingWindowOrDataDirectoryIsReported();
-    void placement_data();
-    void placement();
 
 private:
     // Fails the test when a frame has lost its window or a kind of window is open twice.
@@ -208,43 +205,6 @@ void TestMainWindow::missingWindowOrDataDirectoryIsReported()
     QVERIFY2(prompter.last().text.contains(file + u"/data/dataexport.db"_qs),
              qPrintable(prompter.last().text));
     QVERIFY(main.mdiArea().subWindowList().isEmpty());
-}
-
-void TestMainWindow::placement_data()
-{
-    addColumns<QSize, QSize, QPoint>({"mainSize", "child", "expected"}); // outer size; empty: maximised
-    // (600 * 15 / 2 - 1500) / 15 = 200; (400 * 15 / 2 - 1000) / 15 = 133.3
-    addRow("even sizes", QSize(1000, 700), QSize(400, 300), QPoint(200, 133));
-    // 601 px = 9015 twips: 4507.5 goes to 4508, 3008 twips = 200.53 px; 401 px: 2008 twips = 133.87 px
-    addRow("ties to even upwards", QSize(1001, 701), QSize(400, 300), QPoint(201, 134));
-    // 603 px = 9045 twips: 4522.5 goes to 4522, 3022 twips = 201.47 px
-    addRow("ties to even downwards", QSize(1003, 700), QSize(400, 300), QPoint(201, 133));
-    // child 700 x 300: -99 px = -1485 twips: -742.5 goes to -742, -2242 twips = -149.47 px
-    addRow("main smaller, negative tie", QSize(601, 200), QSize(700, 300), QPoint(-149, -117));
-    addRow("maximised: left alone", QSize(), QSize(400, 300), QPoint(3, 4));
-}
-
-// A child window is placed in the middle of the main window, 1500 twips left and 1000 twips up
-// of it, ties of half a twip going to the even twip. At 96 dpi a pixel is 15 twips.
-void TestMainWindow::placement()
-{
-    QFETCH(QSize, mainSize);
-    QFETCH(QSize, child);
-    QFETCH(QPoint, expected);
-    MainWindow& main = m_session->main();
-    QMdiSubWindow* frame = area().addSubWindow(new QWidget);
-    QCOMPARE(main.logicalDpiX(), 96);
-    frame->show();
-    frame->setGeometry(QRect(QPoint(3, 4), child));
-    if (mainSize.isEmpty()) {
-        main.showMaximized();
-        QTRY_VERIFY(main.windowState() & Qt::WindowMaximized);
-    } else {
-        main.resize(mainSize - (main.frameGeometry().size() - main.size()));
-        QTRY_COMPARE(main.frameGeometry().size(), mainSize);
-    }
-    centerChildWindow(main, *frame->widget());
-    QCOMPARE(frame->pos(), expected);
 }
 
 QTEST_MAIN(TestMainWindow)
