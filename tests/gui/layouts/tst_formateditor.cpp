@@ -2,6 +2,7 @@
 #include "core/platform/IniFile.h"
 #include "fixtures/MainWindowSession.h"
 #include "fixtures/TestFiles.h"
+#include "fixtures/TestRows.h"
 #include "gui/export/ExportWindow.h"
 #include "gui/layouts/FormatEditor.h"
 
@@ -12,7 +13,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QTableView>
-#include <QTest>
 
 namespace {
 
@@ -25,17 +25,12 @@ const QByteArray ThreeFields = "[ZUNDataView]\r\nRows=3\r\nDelimiter=,\r\nViewNa
                                "[ZUNData\\ROW\\3]\r\nTextMatrix=Event\r\nFixedWidth=2\r\nAlignmentData=2\r\n"
                                "spData=*\r\nFormatDateType=1\r\nFormatTimeType=1\r\nFormatYear=EN\r\n"
                                "IN=I\r\nOUT=O\r\nINOnly=0\r\nOUTOnly=1\r\n";
-// The controls of the field panel that come and go with the kind of field.
-const char* const PanelControls[] = {"lbl_1",          "txtFormatData_1", "lbl_2",   "cmbAlignmentData",
-                                     "lbl_8",          "txtStr",          "lbl_3",   "cmbDataFormat",
-                                     "combformatTime", "lbl_7",           "Option1", "Option2",
-                                     "XPFrame1",       "optIN",           "optOUT"};
 
 } // namespace
 
 // The format editor inside the real main window, opened by the export window of side-bar item 2
-// with New (an empty layout) or Edit (the remembered layout "Three"), used through its controls
-// and left by Save & Exit, Cancel, its close box or the main window closing.
+// with New or Edit (the remembered layout "Three"): each control once, what Save & Exit writes
+// and hands to the export window, and the ways of leaving it that write nothing.
 class TestFormatEditor : public QObject
 {
     Q_OBJECT
@@ -43,235 +38,237 @@ class TestFormatEditor : public QObject
 private Q_SLOTS:
     void init();
     void cleanup() { m_session.reset(); }
-    void scenario_data();
-    void scenario();
+    void editAndSave();
+    void leavingWithoutSave_data();
+    void leavingWithoutSave();
+    void newLayoutAndUnreadableLayouts();
 
 private:
-    void run(const QStringList& steps);
-    void check(const QString& expected);
+    FormatEditor* open(const char* button);
+    // Clicks that row of the field list ("MSHFlexGrid1") or of the export fields ("MSHFlexGrid2").
+    void pick(const char* grid, int row)
+    {
+        auto* view = Gui::child<QTableView>(m_editor, grid);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                          view->visualRect(view->model()->index(row, 0)).center());
+    }
+    // The export fields as NAME:WIDTH, then the field panel's controls shown, then the sample line.
+    QString state() const
+    {
+        QStringList fields, shown;
+        for (const LayoutRow& r : m_editor->exportFields().fieldRows())
+            fields << r.field + u':' + r.width;
+        for (const char* name :
+             {"lbl_1", "txtFormatData_1", "lbl_2", "cmbAlignmentData", "lbl_8", "txtStr", "lbl_3",
+              "cmbDataFormat", "combformatTime", "lbl_7", "Option1", "Option2", "XPFrame1"})
+            if (Gui::child(m_editor, name)->isVisibleTo(m_editor))
+                shown << QLatin1String(name);
+        return fields.join(u',') + u' ' + shown.join(u',') + u' ' + text("txtSimpleExport");
+    }
+    QString text(const char* name) const
+    {
+        QWidget* control = Gui::child(m_editor, name);
+        if (auto* list = qobject_cast<QComboBox*>(control))
+            return list->currentText();
+        if (auto* label = qobject_cast<QLabel*>(control))
+            return label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(control))
+            return QString::number(button->isChecked());
+        return qobject_cast<QLineEdit*>(control)->text();
+    }
+    QString saved(const QString& layout, int row, const char* key) const
+    {
+        return readLayoutValue(row ? u"ZUNData\\ROW\\"_qs + QString::number(row) : u"ZUNDataView"_qs,
+                               QLatin1String(key), m_session->paths().layoutFile(layout));
+    }
     ExportWindow* exportWindow() const { return m_session->window<ExportWindow>(WindowId::Export); }
+    QString exportSample() const { return Gui::child<QLineEdit>(exportWindow(), "txtSimpleExport")->text(); }
     QStringList layoutFiles() const
     {
-        return QDir(QFileInfo(m_session->paths().layoutFile(u"Three"_qs)).path()).entryList(QDir::Files);
+        return QDir(m_session->dataDir() + u"/ExportFormat"_qs).entryList(QDir::Files);
     }
 
     std::unique_ptr<MainWindowSession> m_session;
     QPointer<FormatEditor> m_editor;
-    QString m_exportSample;
-    QStringList m_files;
 };
 
 void TestFormatEditor::init()
 {
     m_session = std::make_unique<MainWindowSession>();
-    const AppPaths& paths = m_session->paths();
-    QVERIFY(ensureExportFormatDir(paths));
-    QVERIFY(TestFiles::write(paths.layoutFile(u"Three"_qs), ThreeFields));
-    QVERIFY(writeIniValue(u"text"_qs, u"FormatName"_qs, u"Three"_qs, paths.settingsFile()));
+    QVERIFY(ensureExportFormatDir(m_session->paths()));
+    QVERIFY(TestFiles::write(m_session->paths().layoutFile(u"Three"_qs), ThreeFields));
+    QVERIFY(writeIniValue(u"text"_qs, u"FormatName"_qs, u"Three"_qs, m_session->paths().settingsFile()));
     m_session->clickItem(2);
     QVERIFY(exportWindow());
-    m_exportSample = Gui::child<QLineEdit>(exportWindow(), "txtSimpleExport")->text();
-    m_files = layoutFiles();
 }
 
-// Steps: "new" or "edit" first, then "add:FIELD" (the field list's row, then Add), "row:N" (the
-// export-field grid's row), "back" (Backspace in the width box), "BOX=TEXT" (typed, or the entry
-// of a list), "load:NAME" (the editor reads that layout; "pick:FILE" answers its file dialog),
-// "close" (the close box), "quit" (the main window closes), or a button's name. "~" is a blank.
-void TestFormatEditor::run(const QStringList& steps)
+FormatEditor* TestFormatEditor::open(const char* button)
 {
-    Gui::click(exportWindow(), steps.first() == u"new" ? "cmdNew" : "cmdEdit");
+    Gui::click(exportWindow(), button);
     m_editor = m_session->window<FormatEditor>(WindowId::EditExport);
-    QVERIFY(m_editor && m_editor->isVisible());
-    for (const QString& step : steps.mid(1)) {
-        const QByteArray name = step.section(u'=', 0, 0).section(u':', 0, 0).toLatin1();
-        const QString value =
-            (step.contains(u'=') ? step.section(u'=', 1) : step.section(u':', 1)).replace(u'~', u' ');
-        if (name == "add" || name == "row") {
-            const QList<LayoutRow>& all = ExportFieldList::availableFields();
-            int r = value.toInt();
-            for (int i = 0; i < all.size(); ++i)
-                r = all[i].field == value ? i + 1 : r;
-            auto* view = Gui::child<QTableView>(m_editor, name == "add" ? "MSHFlexGrid1" : "MSHFlexGrid2");
-            QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-                              view->visualRect(view->model()->index(r, 0)).center());
-            if (name == "add")
-                Gui::click(m_editor, "cmdAdd");
-        } else if (name == "back") {
-            auto* width = Gui::child<QLineEdit>(m_editor, "txtFormatData_1");
-            width->setFocus();
-            width->end(false);
-            QTest::keyClick(width, Qt::Key_Backspace);
-        } else if (name == "pick") {
-            m_session->prompter().queueFileName(m_session->dataDir() + u'/' + value);
-        } else if (name == "load") {
-            m_editor->loadExportLayout(value);
-        } else if (name == "close") {
-            QVERIFY(qobject_cast<QMdiSubWindow*>(m_editor->parentWidget())->close());
-        } else if (name == "quit") {
-            QVERIFY(m_session->main().close());
-        } else if (auto* list = m_editor->findChild<QComboBox*>(QLatin1String(name))) {
-            list->setCurrentIndex(value.toInt());
-        } else if (step.contains(u'=')) {
-            Gui::type(m_editor, name.constData(), value);
-        } else {
-            Gui::click(m_editor, name.constData());
-        }
-    }
+    return m_editor && m_editor->isVisible() ? m_editor.data() : nullptr;
 }
 
-// Expected: "fields=NAME:WIDTH,..." (the export fields),
-// "shown=CONTROL,..." (exactly these of the field panel), "message=TEXT" (the one message shown
-// contains it; none otherwise), "LAYOUT/ROW/KEY=VALUE" (in the saved file, row 0 being
-// [ZUNDataView]; the editor has closed), "listed=NAME" (the export window lists it once and has
-// it selected), "kept" (the editor has closed and nothing was written: the layout files, the
-// export window's fields and sample are as before), or "CONTROL=TEXT" (a box's, list's or label's
-// text, 1 or 0 for a check box or option).
-void TestFormatEditor::check(const QString& expected)
+void TestFormatEditor::editAndSave()
 {
-    QString message;
-    for (const QString& token : expected.split(u' ', Qt::SkipEmptyParts)) {
-        const QString key = token.section(u'=', 0, 0);
-        const QString want = token.section(u'=', 1).replace(u'~', u' ');
-        QString got;
-        if (key == u"message") {
-            message = want;
-            got = m_session->prompter().texts().value(0).contains(want)
-                      ? want
-                      : m_session->prompter().texts().join(u'|');
-        } else if (key == u"fields") {
-            QStringList fields;
-            for (const LayoutRow& r : m_editor->exportFields().fieldRows())
-                fields << r.field + u':' + r.width;
-            got = fields.join(u',');
-        } else if (key == u"shown") {
-            QStringList shown;
-            for (const char* name : PanelControls)
-                if (Gui::child(m_editor, name)->isVisibleTo(m_editor))
-                    shown << QLatin1String(name);
-            got = shown.join(u',');
-        } else if (key == u"kept" || key == u"listed") {
-            QTRY_VERIFY(m_editor.isNull());
-            if (key == u"kept") {
-                QCOMPARE(TestFiles::read(m_session->paths().layoutFile(u"Three"_qs)), ThreeFields);
-                QCOMPARE(layoutFiles(), m_files);
-                QCOMPARE(ExportLayout::current().path, m_session->paths().layoutFile(u"Three"_qs));
-            }
-            if (!exportWindow())
-                continue;
-            auto* list = Gui::child<QComboBox>(exportWindow(), "cmbFileFormat");
-            got = list->currentText();
-            QCOMPARE(list->findText(got), list->currentIndex());
-            QCOMPARE(qsizetype(list->count()),
-                     m_files.size() + qsizetype(!m_files.contains(got + u".ini"_qs)));
-            if (key == u"kept") {
-                QCOMPARE(Gui::child<QLineEdit>(exportWindow(), "txtSimpleExport")->text(), m_exportSample);
-                QCOMPARE(exportWindow()->grid().fieldCount(), 3);
-                got = u"kept"_qs + got;
-            }
-        } else if (key.contains(u'/')) {
-            const QString file = m_session->paths().layoutFile(key.section(u'/', 0, 0));
-            const QString row = key.section(u'/', 1, 1);
-            QTRY_VERIFY(m_editor.isNull());
-            QCOMPARE(ExportLayout::current().path, file);
-            got = readLayoutValue(row == u"0" ? u"ZUNDataView"_qs : u"ZUNData\\ROW\\"_qs + row,
-                                  key.section(u'/', 2), file);
-        } else {
-            QWidget* control = Gui::child(m_editor, qPrintable(key));
-            if (auto* box = qobject_cast<QLineEdit*>(control))
-                got = box->text();
-            else if (auto* list = qobject_cast<QComboBox*>(control))
-                got = list->currentText();
-            else if (auto* label = qobject_cast<QLabel*>(control))
-                got = label->text();
-            else
-                got = QString::number(qobject_cast<QAbstractButton*>(control)->isChecked());
-        }
-        QCOMPARE(key + u'=' + got, key + u'=' + (key == u"kept" ? u"keptThree"_qs : want));
+    QVERIFY(open("cmdEdit"));
+    QCOMPARE(text("txtFileName"), u"Three"_qs);
+    QCOMPARE(text("Label2"),
+             u"0         10        20        30        40        50        60        70        80"_qs);
+    // the panel of each kind of field, and its values
+    const QString sample = u"0000001,yyyy/MM/dd,01"_qs;
+    pick("MSHFlexGrid2", 1);
+    QCOMPARE(state(),
+             u"UID:8,Date:10,Event:2 lbl_1,txtFormatData_1,lbl_2,cmbAlignmentData,lbl_8,txtStr "_qs + sample);
+    QCOMPARE(text("Label1") + text("txtFormatData_1") + text("cmbAlignmentData") + text("txtStr"),
+             u"UID8Right0"_qs);
+    pick("MSHFlexGrid2", 2);
+    QCOMPARE(state(), u"UID:8,Date:10,Event:2 lbl_3,cmbDataFormat,lbl_7,Option1,Option2 "_qs + sample);
+    QCOMPARE(text("Option1") + text("Option2"), u"01"_qs);
+    pick("MSHFlexGrid2", 3);
+    QCOMPARE(state(), u"UID:8,Date:10,Event:2 lbl_2,cmbAlignmentData,XPFrame1 "_qs + sample);
+    QCOMPARE(text("txtIN") + text("txtOUT") + text("optIN") + text("optOUT") + text("cmbAlignmentData"),
+             u"IO01Center"_qs);
+    Gui::click(m_editor, "optIN");
+    QCOMPARE(text("optIN") + text("optOUT"), u"10"_qs);
+    Gui::type(m_editor, "txtIN", u"เข้า"_qs);
+    Gui::type(m_editor, "txtOUT", u"ออก"_qs);
+    pick("MSHFlexGrid2", 0);
+    QCOMPARE(state(), u"UID:8,Date:10,Event:2  "_qs + sample);
+    pick("MSHFlexGrid2", 1);
+    Gui::type(m_editor, "txtFormatData_1", u"15a-"_qs);
+    Gui::child<QComboBox>(m_editor, "cmbAlignmentData")->setCurrentIndex(2);
+    Gui::type(m_editor, "txtStr", u"#"_qs);
+    pick("MSHFlexGrid2", 2);
+    Gui::child<QComboBox>(m_editor, "cmbDataFormat")->setCurrentIndex(4);
+    Gui::choose(m_editor, "Option1");
+    Gui::click(m_editor, "cmdUp");
+    QCOMPARE(state().section(u' ', 0, 0), u"Date:10,UID:15,Event:2"_qs);
+    Gui::click(m_editor, "cmdDown");
+    for (const char* field : {"Time", "Group"}) {
+        pick("MSHFlexGrid1",
+             QStringList{u"UID"_qs, u"Kestrum ID"_qs, u"Group"_qs, u"Date"_qs, u"Time"_qs}.indexOf(
+                 QLatin1String(field)) +
+                 1);
+        Gui::click(m_editor, "cmdAdd");
     }
-    if (message.isEmpty())
-        QVERIFY2(m_session->prompter().shown().isEmpty(),
-                 qPrintable(m_session->prompter().texts().join(u'\n')));
+    QCOMPARE(text("Label1"), u"Group"_qs);
+    Gui::click(m_editor, "cmdDelete");
+    pick("MSHFlexGrid2", 4);
+    QCOMPARE(state().section(u' ', 1, 1), u"lbl_3,combformatTime"_qs);
+    Gui::child<QComboBox>(m_editor, "combformatTime")->setCurrentIndex(1);
+    Gui::click(m_editor, "optDelimiter_4");
+    Gui::type(m_editor, "txtDelimiter", u"|"_qs);
+    Gui::click(m_editor, "optDelimiter_4");
+    const QString edited =
+        u"UID:15,Date:10,Event:2,Time:8 lbl_3,combformatTime ##0000001##|yyMMdd|01|HH:mm"_qs;
+    QCOMPARE(state(), edited);
+    // Save & Exit writes what was edited; the export window lists it once, selects and uses it
+    Gui::click(m_editor, "cmdSaveExit");
+    QTRY_VERIFY(m_editor.isNull());
+    QCOMPARE(saved(u"Three"_qs, 0, "Rows") + saved(u"Three"_qs, 0, "Delimiter"), u"4|"_qs);
+    QCOMPARE(saved(u"Three"_qs, 1, "FixedWidth") + saved(u"Three"_qs, 1, "AlignmentData") +
+                 saved(u"Three"_qs, 1, "spData"),
+             u"152#"_qs);
+    QCOMPARE(saved(u"Three"_qs, 2, "FormatDateType") + saved(u"Three"_qs, 2, "FormatYear"), u"4EN"_qs);
+    QCOMPARE(saved(u"Three"_qs, 3, "IN") + saved(u"Three"_qs, 3, "OUT") + saved(u"Three"_qs, 3, "INOnly") +
+                 saved(u"Three"_qs, 3, "OUTOnly"),
+             u"เข้าออก10"_qs);
+    QCOMPARE(saved(u"Three"_qs, 4, "TextMatrix") + saved(u"Three"_qs, 4, "FormatTimeType"), u"Time1"_qs);
+    auto* list = Gui::child<QComboBox>(exportWindow(), "cmbFileFormat");
+    QCOMPARE(list->currentText(), u"Three"_qs);
+    QCOMPARE(list->findText(u"Three"_qs), list->currentIndex());
+    QCOMPARE(list->count(), layoutFiles().size());
+    QCOMPARE(exportSample(), edited.section(u' ', 2));
+    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'\n')));
+}
+
+void TestFormatEditor::leavingWithoutSave_data()
+{
+    addColumns<QString, QString>({"opener", "how"});
+    addRow("Edit, Cancel", u"cmdEdit"_qs, u"cmdCancel"_qs);
+    addRow("New, Cancel", u"cmdNew"_qs, u"cmdCancel"_qs);
+    addRow("Edit, the close box", u"cmdEdit"_qs, u"close"_qs);
+    addRow("Edit, the main window closing", u"cmdEdit"_qs, u"quit"_qs);
+}
+
+// Leaving without Save discards the changes: no file written, the export window as it was.
+void TestFormatEditor::leavingWithoutSave()
+{
+    QFETCH(QString, opener);
+    QFETCH(QString, how);
+    const QString before = exportSample();
+    const QStringList files = layoutFiles();
+    QVERIFY(open(qPrintable(opener)));
+    pick("MSHFlexGrid1", 1);
+    Gui::click(m_editor, "cmdAdd");
+    Gui::click(m_editor, "cmdUp");
+    Gui::type(m_editor, "txtStr", u"#"_qs);
+    Gui::click(m_editor, "optDelimiter_2");
+    Gui::type(m_editor, "txtFileName", opener == u"cmdNew" ? u"Week"_qs : u"Three"_qs);
+    if (how == u"close")
+        QVERIFY(qobject_cast<QMdiSubWindow*>(m_editor->parentWidget())->close());
+    else if (how == u"quit")
+        QVERIFY(m_session->main().close());
     else
-        QCOMPARE(m_session->prompter().shown().size(), 1);
+        Gui::click(m_editor, qPrintable(how));
+    QTRY_VERIFY(m_editor.isNull());
+    QCOMPARE(TestFiles::read(m_session->paths().layoutFile(u"Three"_qs)), ThreeFields);
+    QCOMPARE(layoutFiles(), files);
+    QCOMPARE(ExportLayout::current().path, m_session->paths().layoutFile(u"Three"_qs));
+    QVERIFY(m_session->prompter().shown().isEmpty());
+    if (how == u"quit")
+        return;
+    QCOMPARE(exportSample(), before);
+    QCOMPARE(exportWindow()->grid().fieldCount(), 3);
+    QCOMPARE(Gui::child<QComboBox>(exportWindow(), "cmbFileFormat")->currentText(), u"Three"_qs);
 }
 
-void TestFormatEditor::scenario_data()
+void TestFormatEditor::newLayoutAndUnreadableLayouts()
 {
-    QTest::addColumn<QString>("steps");
-    QTest::addColumn<QString>("expected");
-    const char* const rows[][3] = {
-        // choosing and arranging the fields, and the sample line they give
-        {"UID to an empty layout", "new add:UID", "fields=UID:12 txtSimpleExport=0000001"},
-        {"delete the second of three", "edit row:2 cmdDelete",
-         "fields=UID:8,Event:2 txtSimpleExport=0000001,01"},
-        {"up on the second", "edit row:2 cmdUp",
-         "fields=Date:10,UID:8,Event:2 txtSimpleExport=yyyy/MM/dd,0000001,01"},
-        {"down on the first", "edit row:1 cmdDown", "fields=Date:10,UID:8,Event:2"},
-        {"width takes digits only", "new add:UID txtFormatData_1=15a-",
-         "fields=UID:15 txtSimpleExport=0000000001"},
-        {"no width leaves the field out", "new add:UID back back", "fields=UID: txtSimpleExport="},
-        {"alignment and pad of one row",
-         "new add:Kestrum~ID add:Group row:1 cmbAlignmentData=0 txtStr=* txtFormatData_1=5",
-         "fields=Kestrum~ID:5,Group:3 txtSimpleExport=02**03"},
-        {"custom text taken", "new add:Kestrum~ID add:Group optDelimiter_4 txtDelimiter=| optDelimiter_4",
-         "txtSimpleExport=02|03"},
-        {"patterns", "new add:Date cmbDataFormat=4 add:Time combformatTime=1 optDelimiter_0",
-         "txtSimpleExport=yyMMdd;HH:mm"},
-        // the field panel shows what the selected field uses
-        {"panel of a new layout", "new",
-         "shown=lbl_1,txtFormatData_1,lbl_2,cmbAlignmentData,optIN,optOUT Label1="},
-        {"panel of UID", "edit row:1",
-         "shown=lbl_1,txtFormatData_1,lbl_2,cmbAlignmentData,lbl_8,txtStr txtFormatData_1=8 "
-         "cmbAlignmentData=Right txtStr=0 "
-         "optDelimiter_1=1 txtDelimiter=@@"},
-        {"panel of a Buddhist-era date", "edit row:2",
-         "shown=lbl_3,cmbDataFormat,lbl_7,Option1,Option2 Option2=1 Option1=0"},
-        {"panel of Event", "edit row:3",
-         "shown=lbl_2,cmbAlignmentData,XPFrame1,optIN,optOUT txtIN=I txtOUT=O optIN=0 optOUT=1 "
-         "cmbAlignmentData=Center"},
-        {"IN only clears OUT only", "edit row:3 optIN", "optIN=1 optOUT=0"},
-        // Save & Exit writes the layout file, which the export window lists and selects
-        {"new layout saved",
-         "new add:UID add:Date Option2 add:Event optDelimiter_1 txtFileName=Week cmdSaveExit",
-         "Week/0/Rows=3 Week/0/Delimiter=, Week/2/TextMatrix=Date Week/2/FormatYear=TH Week/1/FormatYear=EN "
-         "Week/3/IN=I "
-         "Week/3/OUTOnly=0 listed=Week"},
-        {"edits saved", "edit row:1 cmbAlignmentData=2 row:3 optIN txtIN=เข้า txtOUT=ออก cmdSaveExit",
-         "Three/1/AlignmentData=2 Three/3/INOnly=1 Three/3/OUTOnly=0 Three/3/IN=เข้า Three/3/OUT=ออก "
-         "listed=Three"},
-        // leaving without Save writes nothing and leaves the export window as it was
-        {"Cancel after edits",
-         "edit row:2 cmdDelete row:1 txtStr=# optDelimiter_2 txtFileName=Three cmdCancel", "kept"},
-        {"Cancel of a new layout", "new add:UID txtFileName=Week cmdCancel", "kept"},
-        {"the close box", "edit row:1 cmdDelete close", "kept"},
-        {"the main window closing", "edit row:1 cmdDelete quit", "kept"},
-        // a name that cannot be saved, or a layout that cannot be read, leaves the editor as it is
-        {"empty name", "new add:UID cmdSaveExit", "message=กรุณากรอกชื่อไฟล์รูปแบบ fields=UID:12"},
-        {"missing layout", "edit row:2 cmdDelete load:Gone",
-         "message=keeps~the~layout fields=UID:8,Event:2 txtSimpleExport=0000001,01 txtFileName=Three"},
-        {"cancelled file dialog",
-         "edit row:2 cmdDelete load:", "message=keeps~the~layout fields=UID:8,Event:2"},
-        {"picked file missing",
-         "edit row:2 cmdDelete pick:nowhere/Gone.ini load:", "message=Gone.ini fields=UID:8,Event:2"},
-        {"picked file read", "edit row:2 cmdDelete pick:ExportFormat/Three.ini load:",
-         "fields=UID:8,Date:10,Event:2 txtSimpleExport=0000001,yyyy/MM/dd,01 txtFileName=Three"},
-    };
-    for (const auto& row : rows)
-        QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
-}
-
-void TestFormatEditor::scenario()
-{
-    QFETCH(QString, steps);
-    QFETCH(QString, expected);
-    run(steps.split(u' '));
-    check(expected);
-    if (m_editor)
-        QVERIFY(m_editor->isVisible());
-    // a file dialog only where no layout was named
-    QCOMPARE(m_session->prompter().fileAsks().value(0).filter,
-             steps.endsWith(u"load:") ? u"ini Files (*.ini)|*.ini"_qs : QString());
+    QVERIFY(open("cmdNew"));
+    QCOMPARE(state(), u" lbl_1,txtFormatData_1,lbl_2,cmbAlignmentData "_qs);
+    QCOMPARE(text("Label1") + text("txtDelimiter"), u"@@"_qs);
+    pick("MSHFlexGrid1", 1);
+    Gui::click(m_editor, "cmdAdd");
+    QCOMPARE(state(), u"UID:12 lbl_1,txtFormatData_1,lbl_2,cmbAlignmentData,lbl_8,txtStr 0000001"_qs);
+    // Backspace in the width box leaves the field out of the sample
+    auto* width = Gui::child<QLineEdit>(m_editor, "txtFormatData_1");
+    width->setFocus();
+    width->end(false);
+    QTest::keyClick(width, Qt::Key_Backspace);
+    QTest::keyClick(width, Qt::Key_Backspace);
+    QCOMPARE(state().section(u' ', 0, 0) + state().section(u' ', 2), u"UID:"_qs);
+    Gui::click(m_editor, "cmdSaveExit");
+    QCOMPARE(m_session->prompter().texts(), QStringList{u"กรุณากรอกชื่อไฟล์รูปแบบ"_qs});
+    QCOMPARE(m_session->prompter().last().icon, Prompter::Icon::Critical);
+    // layouts that cannot be read leave the editor as it is
+    m_session->prompter().clear();
+    const QString keeps = u"The format editor keeps the layout it shows"_qs;
+    m_editor->loadExportLayout(u"Gone"_qs);
+    m_editor->loadExportLayout(QString()); // its file dialog cancelled
+    m_session->prompter().queueFileName(m_session->dataDir() + u"/nowhere/Gone.ini"_qs);
+    m_editor->loadExportLayout(QString());
+    const QStringList texts = m_session->prompter().texts();
+    QCOMPARE(texts.size(), 3);
+    QCOMPARE(texts[1], u"No layout file was chosen. "_qs + keeps + u'.');
+    QVERIFY2(texts[0].contains(u"Gone.ini"_qs) && texts[0].contains(keeps) &&
+                 texts[2].contains(u"nowhere"_qs),
+             qPrintable(texts.join(u'\n')));
+    QCOMPARE(m_session->prompter().fileAsks().size(), 2);
+    QCOMPARE(m_session->prompter().fileAsks()[0].filter, u"ini Files (*.ini)|*.ini"_qs);
+    QCOMPARE(state().section(u' ', 0, 0), u"UID:"_qs);
+    m_session->prompter().queueFileName(m_session->paths().layoutFile(u"Three"_qs));
+    m_editor->loadExportLayout(QString());
+    QCOMPARE(state().section(u' ', 0, 0), u"UID:8,Date:10,Event:2"_qs);
+    // saved under a new name, listed once more
+    const int listed = Gui::child<QComboBox>(exportWindow(), "cmbFileFormat")->count();
+    Gui::type(m_editor, "txtFileName", u"Week"_qs);
+    Gui::click(m_editor, "cmdSaveExit");
+    QTRY_VERIFY(m_editor.isNull());
+    QCOMPARE(saved(u"Week"_qs, 0, "Rows"), u"3"_qs);
+    QCOMPARE(Gui::child<QComboBox>(exportWindow(), "cmbFileFormat")->count(), listed + 1);
+    QCOMPARE(Gui::child<QComboBox>(exportWindow(), "cmbFileFormat")->currentText(), u"Week"_qs);
 }
 
 QTEST_MAIN(TestFormatEditor)
