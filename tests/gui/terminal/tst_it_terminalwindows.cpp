@@ -30,7 +30,6 @@ const QString Downloaded = QStringLiteral("ดึงข้อมูลเรี�
 const QString EraseQuestion = QStringLiteral("You do want delete log?");
 const QString NoAnswer = QStringLiteral("Failed to connect to TQ90!");
 const QString PlaceFinger = QStringLiteral("วางนิ้วมือลงบน TQ90...");
-const QString Canceled = QStringLiteral("Operation canceled by user!");
 const QString Idle = QStringLiteral("cmdEnroll cmdVerify cmdIdentify cmdCapture cmdOpenDoor cmdExchangeKey");
 
 int punches()
@@ -97,16 +96,13 @@ private Q_SLOTS:
     void downloadEraseAndClose();
     void failedDownloads_data();
     void failedDownloads();
-    void enrolment_data();
     void enrolment();
-    void operationsAndClosing();
 
 private:
     // Opens the window of side-bar item 1 or 4.
     void open(int item = 1);
     void connectTo(const QString& ip, const QString& port, bool menu = false);
     QString lblMsg() const { return Gui::child<QLabel>(m_window, "lblMsg")->text(); }
-    QString message() const { return lblMsg(); }
     // The terminal window's work frame shows, its connect frame and button do not.
     bool connected() const
     {
@@ -375,68 +371,12 @@ void TestItTerminalWindows::failedDownloads()
     QCOMPARE(prompter().last().text, EraseQuestion);
 }
 
-void TestItTerminalWindows::enrolment_data()
-{
-    // samples "from-to" (placed, taken, lifted but the last), terminal commands ("_" for blanks) or
-    // "stop"; the message at the end; the templates stored
-    addColumns<QString, QString, QString>({"steps", "message", "templates"});
-    const QString enrolled = u"1001 is enrolled successfully!"_qs;
-    addRow("five samples", u"1-5 lift"_qs, enrolled, u"1 1001:3:5:7"_qs);
-    addRow("stop after sample five stores nothing", u"1-5 stop lift"_qs, Canceled, u"0"_qs);
-    addRow("lost connection ends the wait", u"1-1 misbehave_CheckFinger_drop"_qs,
-           u"Internal socket error!"_qs, u"0"_qs);
-}
-
 void TestItTerminalWindows::enrolment()
-{
-    QFETCH(QString, steps);
-    QFETCH(QString, message);
-    QFETCH(QString, templates);
-    open(4);
-    connectTo(u"127.0.0.1"_qs, u"sim"_qs);
-    QSignalSpy finished(&enrolmentWindow()->operation(), &FingerOperation::finished);
-    answerUserDialog(u"1001 3 5 3 VIP"_qs);
-    Gui::click(m_window, "cmdEnroll");
-    QTRY_COMPARE(this->message(), PlaceFinger);
-    QCOMPARE(Gui::child<QLabel>(m_window, "Label2")->text(), u"Right thumb"_qs);
-    QVERIFY(Gui::child(m_window, "barEnroll")->isVisible());
-    enabled(u"cmdStop cmdExchangeKey"_qs);
-    for (const QString& step : steps.split(u' ')) {
-        const int to = step.section(u'-', 1).toInt();
-        for (int s = step.section(u'-', 0, 0).toInt(); s > 0 && s <= to; ++s) {
-            QTRY_COMPARE(this->message(), PlaceFinger);
-            QVERIFY(m_sim.ok(u"place 1001 5"_qs));
-            QTRY_COMPARE(Gui::child<QLabel>(m_window, "lblProgress")->text(), QStringLiteral("%1/5").arg(s));
-            QTRY_COMPARE(this->message(), u"ยกนิ้วมือขึ้นออกจาก TQ90..."_qs);
-            QVERIFY(s == to || m_sim.ok(u"lift"_qs));
-        }
-        if (step == u"stop")
-            Gui::click(m_window, "cmdStop");
-        else if (!step.front().isDigit())
-            QVERIFY(m_sim.ok(QString(step).replace(u'_', u' ')));
-    }
-    QTRY_COMPARE(finished.size(), 1);
-    QCOMPARE(this->message(), message);
-    QCOMPARE(m_sim.command(u"templates"_qs), u"ok templates "_qs + templates);
-    QVERIFY(!Gui::child(m_window, "barEnroll")->isVisible());
-    enabled(Idle);
-    if (templates == u"0")
-        return;
-    // the enrolled finger is identified and verified
-    QVERIFY(m_sim.ok(u"place 1001 5"_qs));
-    Gui::click(m_window, "cmdIdentify");
-    QTRY_COMPARE(this->message(), u"รหัส  1001"_qs);
-    answerUserDialog(u"1001 3 5 3 VIP"_qs);
-    Gui::click(m_window, "cmdVerify");
-    QTRY_COMPARE(this->message(), u"Verify successfully!"_qs);
-}
-
-void TestItTerminalWindows::operationsAndClosing()
 {
     open(4);
     QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
     connectTo(u" 127.0.0.1 "_qs, QString::number(m_sim.port()).prepend(u' '));
-    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'|')));
+    QVERIFY2(prompter().shown().isEmpty(), qPrintable(prompter().texts().join(u'|')));
     QVERIFY(!Gui::child(m_window, "btnconnect")->isEnabled());
     enabled(Idle);
     QVERIFY(TestFiles::read(m_session->paths().settingsFile()).contains("IP= 127.0.0.1 \r\n"));
@@ -448,53 +388,73 @@ void TestItTerminalWindows::operationsAndClosing()
     answerUserDialog(u"0 1"_qs, &refusal);
     Gui::click(m_window, "cmdEnroll");
     QCOMPARE(refusal, u"Enroll Finger|0 - Left thumb|1"_qs);
-    QCOMPARE(m_session->prompter().texts(),
+    QCOMPARE(prompter().texts(),
              (QStringList{u"Finger ID could not be empty!"_qs, u"User ID could not be 0!"_qs}));
     answerUserDialog(u"cancel"_qs);
     Gui::click(m_window, "cmdEnroll");
-    QVERIFY(!enrolmentWindow()->operation().isRunning() && message().isEmpty());
-    QVERIFY(!Gui::child(m_window, "barEnroll")->isVisible());
-    // a capture waits for the finger until stopped, then shows the image
+    QVERIFY(!enrolmentWindow()->operation().isRunning() && lblMsg().isEmpty());
+    // five samples, the bar counting them, the commands but Stop idle meanwhile
     QWidget* picture = Gui::child(m_window, "picImage");
     const QImage blank = picture->grab().toImage();
-    Gui::click(m_window, "cmdCapture");
-    QTRY_COMPARE(message(), PlaceFinger);
+    QSignalSpy finished(&enrolmentWindow()->operation(), &FingerOperation::finished);
+    answerUserDialog(u"1001 3 5 3 VIP"_qs);
+    Gui::click(m_window, "cmdEnroll");
+    QCOMPARE(Gui::child<QLabel>(m_window, "Label2")->text(), u"Right thumb"_qs);
+    QVERIFY(Gui::child(m_window, "barEnroll")->isVisible());
     enabled(u"cmdStop cmdExchangeKey"_qs);
-    Gui::click(m_window, "cmdStop");
-    QTRY_COMPARE(message(), Canceled);
-    enabled(Idle);
-    QVERIFY(m_sim.ok(u"place 1001 5"_qs));
-    Gui::click(m_window, "cmdCapture");
-    QTRY_COMPARE(message(), u"Capture successfully!"_qs);
+    for (int sample = 1; sample <= 5; ++sample) {
+        QTRY_COMPARE(lblMsg(), PlaceFinger);
+        QVERIFY(m_sim.ok(u"place 1001 5"_qs));
+        QTRY_COMPARE(Gui::child<QLabel>(m_window, "lblProgress")->text(), QStringLiteral("%1/5").arg(sample));
+        QTRY_COMPARE(lblMsg(), u"ยกนิ้วมือขึ้นออกจาก TQ90..."_qs);
+        QVERIFY(m_sim.ok(u"lift"_qs));
+    }
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(lblMsg(), u"1001 is enrolled successfully!"_qs);
+    QCOMPARE(m_sim.command(u"templates"_qs), u"ok templates 1 1001:3:5:7"_qs);
+    QVERIFY(!Gui::child(m_window, "barEnroll")->isVisible());
     QVERIFY(picture->grab().toImage() != blank);
+    enabled(Idle);
+    // the enrolled finger is identified and verified; a capture waits for the finger until stopped
+    QVERIFY(m_sim.ok(u"place 1001 5"_qs));
+    Gui::click(m_window, "cmdIdentify");
+    QTRY_COMPARE(lblMsg(), u"รหัส  1001"_qs);
+    answerUserDialog(u"1001 3 5 3 VIP"_qs);
+    Gui::click(m_window, "cmdVerify");
+    QTRY_COMPARE(lblMsg(), u"Verify successfully!"_qs);
+    QVERIFY(m_sim.ok(u"lift"_qs));
+    Gui::click(m_window, "cmdCapture");
+    QTRY_COMPARE(lblMsg(), PlaceFinger);
+    Gui::click(m_window, "cmdStop");
+    QTRY_COMPARE(lblMsg(), u"Operation canceled by user!"_qs);
+    enabled(Idle);
     // the door and the key answer at once
     Gui::click(m_window, "cmdOpenDoor");
-    QCOMPARE(message(), u"เปิดประตูเรียบร้อย"_qs);
+    QCOMPARE(lblMsg(), u"เปิดประตูเรียบร้อย"_qs);
     QCOMPARE(m_sim.command(u"doors"_qs), u"ok doors 1"_qs);
     Gui::click(m_window, "cmdExchangeKey");
-    QCOMPARE(message(), u"Exchange Key successfully!"_qs);
+    QCOMPARE(lblMsg(), u"Exchange Key successfully!"_qs);
     for (const char* command : {"OpenDoor", "ExchangeKey"}) {
         QVERIFY(m_sim.ok(u"fail %1 88"_qs.arg(QLatin1String(command))));
         Gui::click(m_window, qPrintable(u"cmd"_qs + QLatin1String(command)));
-        QCOMPARE(message(), u"Hardware error!"_qs);
+        QCOMPARE(lblMsg(), u"Hardware error!"_qs);
     }
     // the close box and the main window closing during a capture end the wait and the session
     for (const bool viaMain : {false, true}) {
-        QVERIFY(m_sim.ok(u"lift"_qs));
         Gui::click(m_window, "cmdCapture");
-        QTRY_COMPARE(message(), PlaceFinger);
-        QTRY_VERIFY(m_sim.command(u"status"_qs).contains(u"clients 1"_qs));
+        QTRY_COMPARE(lblMsg(), PlaceFinger);
+        QTRY_VERIFY(simStatus().contains(u"clients 1"_qs));
         QVERIFY(viaMain ? m_session->main().close()
                         : qobject_cast<QMdiSubWindow*>(m_window->parentWidget())->close());
         QTRY_VERIFY(m_window.isNull());
-        QTRY_VERIFY(m_sim.command(u"status"_qs).contains(u"clients 0"_qs));
+        QTRY_VERIFY(simStatus().contains(u"clients 0"_qs));
         if (!viaMain) {
             open(4);
             QCOMPARE(Gui::child<QLineEdit>(m_window, "txtIP")->text(), u"127.0.0.1"_qs);
             connectTo(u"127.0.0.1"_qs, u"sim"_qs);
         }
     }
-    QCOMPARE(m_session->prompter().shown().size(), 2);
+    QCOMPARE(prompter().shown().size(), 2);
 }
 
 QTEST_MAIN(TestItTerminalWindows)
