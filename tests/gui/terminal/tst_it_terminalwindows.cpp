@@ -216,8 +216,7 @@ void TestItTerminalWindows::downloadEraseAndClose()
     QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
     // the connect menu entry does what the button does; the texts are stored as typed
     connectTo(u" 127.0.0.1 "_qs, QStringLiteral(" %1 ").arg(m_sim.port()), true);
-    QVERIFY2(prompter().shown().isEmpty(), qPrintable(prompter().texts().join(u'\n')));
-    QVERIFY(connected());
+    QVERIFY2(prompter().shown().isEmpty() && connected(), qPrintable(prompter().texts().join(u'\n')));
     QVERIFY(TestFiles::read(m_session->paths().settingsFile())
                 .contains(QStringLiteral("IP= 127.0.0.1 \r\nPort= %1 \r\n").arg(m_sim.port()).toLatin1()));
     // while the log is stored, the close box, the main window and the side bar are refused
@@ -232,7 +231,7 @@ void TestItTerminalWindows::downloadEraseAndClose()
         m_session->clickItem(2);
     });
     Gui::click(m_window, "btnGetlog");
-    QVERIFY(busy && !mainClosed);
+    QVERIFY(busy && !mainClosed && m_window && !m_session->window(WindowId::Export));
     const QString storing = u"The log is still being stored. Close the window when it has finished."_qs;
     QCOMPARE(prompter().texts(),
              (QStringList{
@@ -240,7 +239,6 @@ void TestItTerminalWindows::downloadEraseAndClose()
                  u"The terminal connection window is still working. Choose again when it has finished."_qs,
                  Downloaded}));
     QCOMPARE(prompter().last().icon, Prompter::Icon::Information);
-    QVERIFY(m_window && !m_session->window(WindowId::Export));
     QVERIFY(Gui::child(m_window, "XPFrame2")->isEnabled() &&
             Gui::child<QAction>(m_window, "mnuexport")->isEnabled());
     QCOMPARE(lblMsg(), u"Read 30 punches, 30 new."_qs);
@@ -248,26 +246,25 @@ void TestItTerminalWindows::downloadEraseAndClose()
     QCOMPARE(lblMsg(), u"Read 30 punches, 0 new."_qs);
     QCOMPARE(punches(), 30);
     auto* splash = m_session->main().findChild<ConversionProgressWindow*>();
-    QVERIFY(splash && !splash->isVisible());
+    QVERIFY(splash && !splash->isVisible() &&
+            splash->parentWidget() == m_session->main().mdiArea().viewport());
     QCOMPARE(Gui::child<QLabel>(splash, "Label2")->text(), u" 100 %"_qs);
-    QCOMPARE(splash->parentWidget(), m_session->main().mdiArea().viewport());
     // a failed connect from the menu keeps the working connection
-    const int first = qobject_cast<TerminalWindow*>(m_window.data())->terminalHandle();
     connectTo(u"127.0.0.1"_qs, closedPort(), true);
     QCOMPARE(prompter().last().text, NoAnswer);
-    QCOMPARE(qobject_cast<TerminalWindow*>(m_window.data())->terminalHandle(), first);
+    QVERIFY(connected());
     // erase: No keeps the punches, Yes erases them, a failing erase shows the terminal's reason
     prompter().clear();
     for (const auto answer : {Prompter::Answer::No, Prompter::Answer::Yes}) {
         prompter().queueAnswer(answer);
         Gui::click(m_window, "btnEraseLog");
         QVERIFY(simStatus().contains(answer == Prompter::Answer::No ? u" 30 punches"_qs : u" 0 punches"_qs));
+        QVERIFY(Gui::child(m_window, "btnGetlog")->isEnabled());
     }
     QCOMPARE(prompter().texts(), (QStringList{EraseQuestion, EraseQuestion}));
     QCOMPARE(prompter().last().title, u"Delete"_qs);
     QCOMPARE(prompter().last().buttons, Prompter::Buttons::YesNo);
     QCOMPARE(lblMsg(), u"Log data is deleted!"_qs);
-    QVERIFY(Gui::child(m_window, "btnGetlog")->isEnabled());
     QVERIFY(m_sim.ok(u"fail EraseLogData 90"_qs));
     Gui::click(m_window, "btnEraseLog");
     QCOMPARE(lblMsg(), u"Bad flash!"_qs);
@@ -288,9 +285,7 @@ void TestItTerminalWindows::downloadEraseAndClose()
             Gui::child<QAction>(m_window, "mnuexport")->trigger();
         else
             QVERIFY(how == 'c' ? frame->close() : m_session->main().close());
-        QTRY_VERIFY(m_window.isNull());
-        QTRY_VERIFY(simStatus().contains(u"clients 0"_qs));
-        QCOMPARE(m_session->main().mdiArea().subWindowList().isEmpty(), how != 'e');
+        QTRY_VERIFY(m_window.isNull() && simStatus().contains(u"clients 0"_qs));
         QCOMPARE(bool(m_session->window(WindowId::Export)), how == 'e');
         if (how != 'm')
             open();
@@ -316,7 +311,6 @@ void TestItTerminalWindows::failedDownloads()
     QFETCH(QString, fault);
     QFETCH(QString, label);
     QFETCH(QString, message);
-    const QString reason = message.isEmpty() ? label : message;
     open();
     QSqlQuery q(Connections::get(Connections::LocalConnection));
     const QString logFile = m_session->paths().logFile();
@@ -327,37 +321,30 @@ void TestItTerminalWindows::failedDownloads()
         QVERIFY(TestFiles::write(logFile + u".part"_qs, generateLog(6, 2) + QByteArray(5, '\x01')));
         QVERIFY(m_sim.ok(u"load "_qs + logFile + u".part"_qs));
     }
-    if (fault.startsWith(u"require"))
-        QVERIFY(m_sim.ok(fault));
+    QVERIFY(!fault.startsWith(u"require") || m_sim.ok(fault));
     connectTo(u"127.0.0.1"_qs, u"sim"_qs);
-    QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
-    if (fault.startsWith(u"misbehave"))
-        QVERIFY(m_sim.ok(fault));
+    QVERIFY(!fault.startsWith(u"misbehave") || m_sim.ok(fault));
     Gui::click(m_window, "btnGetlog");
     QVERIFY2(lblMsg().contains(label.isEmpty() ? message : label), qPrintable(lblMsg()));
-    QVERIFY2(prompter().texts().join(u'\n').contains(message), qPrintable(prompter().texts().join(u'\n')));
     QCOMPARE(prompter().shown().size(), message.isEmpty() ? 0 : 1);
+    QVERIFY2(prompter().last().text.contains(message), qPrintable(prompter().last().text));
     if (!message.isEmpty())
         QCOMPARE(prompter().last().icon,
                  label.isEmpty() ? Prompter::Icon::Critical : Prompter::Icon::Warning);
     QVERIFY(!m_session->main().findChild<ConversionProgressWindow*>() ||
             !m_session->main().findChild<ConversionProgressWindow*>()->isVisible());
     QCOMPARE(Gui::child(m_window, "XPButton2")->isEnabled(), fault.startsWith(u"require"));
-    if (fault != u"folder")
-        QCOMPARE(TestFiles::read(logFile) == "older",
-                 label.startsWith(u"Internal") || label.startsWith(u"Encr"));
+    QCOMPARE(TestFiles::read(logFile) == "older", message.isEmpty());
     prompter().queueAnswer(Prompter::Answer::No);
     Gui::click(m_window, "btnEraseLog");
-    const QString question = prompter().last().text;
-    QVERIFY2(question.startsWith(u"The last download was not stored completely: "_qs) &&
-                 question.contains(reason) && question.endsWith(u"\n\n"_qs + EraseQuestion),
-             qPrintable(question));
+    QCOMPARE(prompter().last().text.section(u' ', 0, 6), u"The last download was not stored completely:"_qs);
+    QVERIFY2(prompter().last().text.contains(message.isEmpty() ? label : message),
+             qPrintable(prompter().last().text));
     QVERIFY(!simStatus().contains(u" 0 punches"_qs));
     if (fault.startsWith(u"misbehave"))
         return; // the session went with the peer
     // a complete download afterwards leaves the plain question
-    QVERIFY(q.exec(u"DROP TRIGGER IF EXISTS t"_qs));
-    QVERIFY(!QFileInfo(logFile).isDir() || QDir().rmdir(logFile));
+    QVERIFY(q.exec(u"DROP TRIGGER IF EXISTS t"_qs) && (!QFileInfo(logFile).isDir() || QDir().rmdir(logFile)));
     QVERIFY(m_sim.ok(u"generate 6"_qs));
     if (fault.startsWith(u"require")) {
         Gui::click(m_window, "XPButton2");
@@ -365,10 +352,9 @@ void TestItTerminalWindows::failedDownloads()
         QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
     }
     Gui::click(m_window, "btnGetlog");
-    QCOMPARE(prompter().last().text, Downloaded);
     prompter().queueAnswer(Prompter::Answer::No);
     Gui::click(m_window, "btnEraseLog");
-    QCOMPARE(prompter().last().text, EraseQuestion);
+    QCOMPARE(prompter().texts().mid(prompter().texts().size() - 2), (QStringList{Downloaded, EraseQuestion}));
 }
 
 void TestItTerminalWindows::enrolment()
