@@ -1,6 +1,5 @@
 #include "core/storage/Connections.h"
 #include "fixtures/MainWindowSession.h"
-#include "fixtures/TestFiles.h"
 #include "fixtures/TestRows.h"
 #include "gui/shell/SideBar.h"
 
@@ -33,7 +32,7 @@ private Q_SLOTS:
     void closePaths_data();
     void closePaths();
     void staleFrameDoesNotForgetNewerWindow();
-    void missingWindowOrDataDirectoryIsReported();
+    void missingWindowIsReported();
 
 private:
     // Fails the test when a frame has lost its window or a kind of window is open twice.
@@ -117,10 +116,8 @@ void TestMainWindow::closePaths_data()
     addRow("SQL Server: close box", WindowId::ConnectSql, 5, u""_qs, u"close box"_qs);
     addRow("editor: Save", WindowId::EditExport, 2, u"cmdNew"_qs, u"Save"_qs);
     addRow("editor: close box", WindowId::EditExport, 2, u"cmdNew"_qs, u"close box"_qs);
-    addRow("employees: OK", WindowId::Employee, 2, u"OptSearch_1+cmdSearch"_qs, u"cmdOK"_qs,
-           WindowId::Export);
-    addRow("terminals: close box", WindowId::TQID, 2, u"Option4+XPButton1"_qs, u"close box"_qs,
-           WindowId::Export);
+    addRow("employees: OK", WindowId::Employee, 2, u"OptSearch_1+cmdSearch"_qs, u"cmdOK"_qs);
+    addRow("terminals: close box", WindowId::TQID, 2, u"Option4+XPButton1"_qs, u"close box"_qs);
 }
 
 // Twice, so that the second window is a fresh one in a fresh frame, then once more.
@@ -185,7 +182,7 @@ void TestMainWindow::staleFrameDoesNotForgetNewerWindow()
     QCOMPARE(area().subWindowList().size(), 1);
 }
 
-void TestMainWindow::missingWindowOrDataDirectoryIsReported()
+void TestMainWindow::missingWindowIsReported()
 {
     m_session->main().windows().remove(WindowId::Enroll);
     m_session->clickItem(4);
@@ -193,18 +190,6 @@ void TestMainWindow::missingWindowOrDataDirectoryIsReported()
     QCOMPARE(m_session->prompter().last().text,
              u"The fingerprint enrolment window is not available in this version yet."_qs);
     QVERIFY(area().subWindowList().isEmpty());
-    // a data directory below a plain file can never be created
-    const QString file = m_session->dataDir() + u"/plain-file"_qs;
-    QVERIFY(TestFiles::write(file, "x"));
-    TestPrompter prompter;
-    AppContext context{AppPaths(file + u"/data"_qs), prompter};
-    MainWindow main(context);
-    main.dxSideBar1_ItemClick(2);
-    QCOMPARE(prompter.shown().size(), 1);
-    QCOMPARE(prompter.last().icon, Prompter::Icon::Critical);
-    QVERIFY2(prompter.last().text.contains(file + u"/data/dataexport.db"_qs),
-             qPrintable(prompter.last().text));
-    QVERIFY(main.mdiArea().subWindowList().isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)
