@@ -75,8 +75,6 @@ private Q_SLOTS:
     void optionsAndLayoutChoice();
     void textExport_data();
     void textExport();
-    void refusals_data();
-    void refusals();
     void closingWhileExporting();
     void editAndSave();
     void leavingEditorWithoutSave_data();
@@ -175,7 +173,7 @@ void TestExportWindow::addPunches()
     QVERIFY(MainWindowSession::addPunch(u"12"_qs, u"2"_qs, u"2024/05/31"_qs, u"09:15:00"_qs, u"2"_qs));
 }
 
-// The options enable their controls, and the layout chosen in the list is shown at once but
+// The options enable their controls; the layout chosen in the list is shown at once but
 // remembered only with an export.
 void TestExportWindow::optionsAndLayoutChoice()
 {
@@ -201,6 +199,16 @@ void TestExportWindow::optionsAndLayoutChoice()
     QCOMPARE(setting(), u"(none)"_qs);
     QTest::keyClick(layouts(), Qt::Key_Home);
     QCOMPARE(sample(), DefaultSample);
+    // Clear leaves no field to export; with no layout listed as chosen, Edit has nothing to edit
+    Gui::click(m_window, "cmdClear");
+    Gui::click(m_window, "cmdExport");
+    layouts()->setCurrentIndex(-1);
+    Gui::click(m_window, "cmdEdit");
+    QCOMPARE(
+        prompter().texts().value(1),
+        u"No layout is selected, so there is nothing to edit.\nChoose a layout in the list, or create one with New."_qs);
+    QVERIFY2(prompter().texts().value(0).contains(u"no fields"_qs) && prompter().fileAsks().isEmpty(),
+             qPrintable(prompter().texts().join(u'\n')));
 }
 
 void TestExportWindow::textExport_data()
@@ -260,51 +268,6 @@ void TestExportWindow::textExport()
     QVERIFY(!Gui::child(m_window, "ProgressBar1")->isVisible());
     QVERIFY(Gui::child(m_window, "cmdExport")->isEnabled());
     QCOMPARE(setting(), selected);
-}
-
-void TestExportWindow::refusals_data()
-{
-    // the file dialog was shown; the message (empty: none) contains this
-    addColumns<QString, QString, bool, QString>({"remembered", "action", "asked", "message"});
-    addRow("fields cleared", u"Week"_qs, u"cmdClear"_qs, false, u"no fields"_qs);
-    addRow("file dialog cancelled", u"Week"_qs, u"cancel"_qs, true, u""_qs);
-    addRow("work table gone", u"Week"_qs, u"drop"_qs, true, u"tblExport1"_qs);
-    addRow(
-        "Edit with no layout selected", u"Gone"_qs, u"cmdEdit"_qs, false,
-        u"No layout is selected, so there is nothing to edit.\nChoose a layout in the list, or create one with New."_qs);
-}
-
-// A refused or failed export keeps the earlier file and the remembered layout.
-void TestExportWindow::refusals()
-{
-    QFETCH(QString, remembered);
-    QFETCH(QString, action);
-    QFETCH(bool, asked);
-    QFETCH(QString, message);
-    QVERIFY(TestFiles::write(output(), "earlier export\r\n"));
-    open(remembered);
-    addPunches();
-    if (action == u"cmdClear")
-        Gui::click(m_window, "cmdClear");
-    if (action == u"drop")
-        QVERIFY(
-            executeStatement(Connections::get(Connections::LocalConnection), u"drop table tblExport1"_qs));
-    if (action != u"cancel")
-        prompter().queueFileName(output());
-    Gui::click(m_window, action == u"cmdEdit" ? "cmdEdit" : "cmdExport");
-    QCOMPARE(prompter().fileAsks().size(), asked ? 1 : 0);
-    QCOMPARE(prompter().shown().size(), message.isEmpty() ? 0 : 1);
-    QVERIFY2(prompter().last().text.contains(message, Qt::CaseInsensitive),
-             qPrintable(prompter().last().text));
-    if (!message.isEmpty())
-        QCOMPARE(prompter().last().icon,
-                 action == u"cmdEdit" ? Prompter::Icon::Information : Prompter::Icon::Critical);
-    QVERIFY(!m_session->window(WindowId::EditExport) ||
-            !m_session->window(WindowId::EditExport)->isVisible());
-    QCOMPARE(TestFiles::read(output()), QByteArray("earlier export\r\n"));
-    QVERIFY(!QFile::exists(m_session->paths().stagingFile()));
-    QCOMPARE(setting(), remembered);
-    QVERIFY(Gui::child(m_window, "cmdExport")->isEnabled());
 }
 
 // While an export runs, Export again, the close box, Exit, the side bar and closing the main
