@@ -88,6 +88,7 @@ private:
     {
         return readIniValue(u"text"_qs, u"FormatName"_qs, u"(none)"_qs, m_session->paths().settingsFile());
     }
+    QWidget* w(const char* name) const { return Gui::child(m_window, name); }
     QString sample() const { return Gui::child<QLineEdit>(m_window, "txtSimpleExport")->text(); }
     QComboBox* layouts() const { return Gui::child<QComboBox>(m_window, "cmbFileFormat"); }
     QString output() const { return m_session->dataDir() + u"/export.txt"_qs; }
@@ -188,8 +189,8 @@ void TestExportWindow::optionsAndLayoutChoice()
             const bool second = option == p[1];
             QCOMPARE(Gui::child<QRadioButton>(m_window, p[0])->isChecked(), !second);
             QCOMPARE(Gui::child<QRadioButton>(m_window, p[1])->isChecked(), second);
-            QCOMPARE(Gui::child(m_window, p[2])->isEnabled(), second);
-            QCOMPARE(Gui::child(m_window, p[3])->isEnabled(), second);
+            QCOMPARE(w(p[2])->isEnabled(), second);
+            QCOMPARE(w(p[3])->isEnabled(), second);
         }
     }
     layouts()->setFocus();
@@ -265,8 +266,8 @@ void TestExportWindow::textExport()
     QCOMPARE(prompter().last().title, m_session->context().title);
     QCOMPARE(TestFiles::read(output()), expected);
     QVERIFY(!QFile::exists(m_session->paths().stagingFile()));
-    QVERIFY(!Gui::child(m_window, "ProgressBar1")->isVisible());
-    QVERIFY(Gui::child(m_window, "cmdExport")->isEnabled());
+    QVERIFY(!w("ProgressBar1")->isVisible());
+    QVERIFY(w("cmdExport")->isEnabled());
     QCOMPARE(setting(), selected);
 }
 
@@ -284,7 +285,7 @@ void TestExportWindow::closingWhileExporting()
     bool busy = false;
     bool mainClosed = true;
     QTimer::singleShot(0, m_window, [&] {
-        busy = m_window->isExporting() && bar->isVisible() && !Gui::child(m_window, "cmdExport")->isEnabled();
+        busy = m_window->isExporting() && bar->isVisible() && !w("cmdExport")->isEnabled();
         Gui::child<QPushButton>(m_window, "cmdExport")->click();
         frame->close();
         Gui::click(m_window, "cmdCancel");
@@ -305,7 +306,7 @@ void TestExportWindow::closingWhileExporting()
     QCOMPARE(TestFiles::read(output()).count('\n'), 50);
     QCOMPARE(moved.last().constFirst().toInt(), 100);
     QVERIFY(m_window && m_window->isVisible() && !m_window->isExporting());
-    QVERIFY(Gui::child(m_window, "cmdExport")->isEnabled());
+    QVERIFY(w("cmdExport")->isEnabled());
     // the pickers list the work table's numbers; OK writes the chosen ones in list order
     QPointer<QWidget> employees = openPicker(true);
     auto* list = Gui::child<QListWidget>(employees, "ListEmployee");

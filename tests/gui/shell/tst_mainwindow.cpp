@@ -19,7 +19,7 @@ const QList<std::pair<char, WindowId>> Kinds = {
 } // namespace
 
 // The real main window with its real windows and no time-attendance database (its settings store
-// is empty): the side bar's routing and the ways each window closes.
+// is empty): the side bar's routing, and the frames of closed windows.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -29,8 +29,6 @@ private Q_SLOTS:
     void cleanup() { m_session.reset(); }
     void sideBarRoutes_data();
     void sideBarRoutes();
-    void closePaths_data();
-    void closePaths();
     void staleFrameDoesNotForgetNewerWindow();
     void missingWindowIsReported();
 
@@ -99,64 +97,7 @@ void TestMainWindow::sideBarRoutes()
     QCOMPARE(m_session->prompter().texts().join(u'\n').section(u'\n', 0, 0), message);
     // the message, the driver's reason, then where the settings are
     if (!message.isEmpty())
-        QVERIFY2(m_session->prompter().last().title == u"Not connect" &&
-                     m_session->prompter().last().text.section(u'\n', 2).contains(m_session->configDir()),
-                 qPrintable(m_session->prompter().last().text));
-}
-
-void TestMainWindow::closePaths_data()
-{
-    // the window; the side-bar item and the export window's buttons that open it; how it closes;
-    // the export window stays when it opened the window
-    addColumns<WindowId, int, QString, QString>({"id", "item", "opener", "how"});
-    addRow("terminal: Export menu", WindowId::Connect, 1, u""_qs, u"menu:mnuexport"_qs);
-    addRow("export: Exit", WindowId::Export, 2, u""_qs, u"cmdCancel"_qs);
-    addRow("enrolment: close box", WindowId::Enroll, 4, u""_qs, u"close box"_qs);
-    addRow("SQL Server: Exit", WindowId::ConnectSql, 5, u""_qs, u"btnExit"_qs);
-    addRow("SQL Server: close box", WindowId::ConnectSql, 5, u""_qs, u"close box"_qs);
-    addRow("editor: Save", WindowId::EditExport, 2, u"cmdNew"_qs, u"Save"_qs);
-    addRow("editor: close box", WindowId::EditExport, 2, u"cmdNew"_qs, u"close box"_qs);
-    addRow("employees: OK", WindowId::Employee, 2, u"OptSearch_1+cmdSearch"_qs, u"cmdOK"_qs);
-    addRow("terminals: close box", WindowId::TQID, 2, u"Option4+XPButton1"_qs, u"close box"_qs);
-}
-
-// Twice, so that the second window is a fresh one in a fresh frame, then once more.
-void TestMainWindow::closePaths()
-{
-    QFETCH(WindowId, id);
-    QFETCH(int, item);
-    QFETCH(QString, opener);
-    QFETCH(QString, how);
-    for (int round = 0; round < 3; ++round) {
-        m_session->clickItem(item);
-        for (const QString& name : opener.split(u'+', Qt::SkipEmptyParts))
-            QTest::mouseClick(
-                Gui::child<QAbstractButton>(m_session->window(WindowId::Export), qPrintable(name)),
-                Qt::LeftButton);
-        QPointer<QWidget> window = m_session->window(id);
-        QVERIFY2(window && window->isVisible(), qPrintable(m_session->prompter().texts().join(u'\n')));
-        checkFrames();
-        if (round == 2)
-            break;
-        if (how == u"close box") {
-            qobject_cast<QMdiSubWindow*>(window->parentWidget())->close();
-        } else if (how.startsWith(u"menu:")) {
-            Gui::child<QAction>(window, qPrintable(how.mid(5)))->trigger();
-        } else if (how == u"Save") {
-            Gui::type(window, "txtFileName", u"Lifecycle"_qs);
-            Gui::click(window, "cmdSaveExit");
-        } else {
-            Gui::click(window, qPrintable(how));
-        }
-        QTRY_VERIFY(window.isNull());
-        QVERIFY(!m_session->window(id));
-        checkFrames();
-        QCOMPARE(bool(m_session->window(WindowId::Export)), !opener.isEmpty() || how.startsWith(u"menu"));
-    }
-    QVERIFY2(m_session->prompter().shown().isEmpty(), qPrintable(m_session->prompter().texts().join(u'\n')));
-    // the main window closes with it open, and every window goes
-    QVERIFY(m_session->main().close());
-    QTRY_VERIFY(area().subWindowList().isEmpty());
+        QVERIFY(m_session->prompter().last().text.section(u'\n', 2).contains(m_session->configDir()));
 }
 
 void TestMainWindow::staleFrameDoesNotForgetNewerWindow()

@@ -91,22 +91,19 @@ private:
     // Opens the window of side-bar item 1 or 4.
     void open(int item = 1);
     void connectTo(const QString& ip, const QString& port, bool menu = false);
+    QWidget* w(const char* name) const { return Gui::child(m_window, name); }
     QString lblMsg() const { return Gui::child<QLabel>(m_window, "lblMsg")->text(); }
     // The terminal window's work frame shows, its connect frame and button do not.
     bool connected() const
     {
-        return Gui::child(m_window, "XPFrame2")->isVisible() &&
-               !Gui::child(m_window, "XPFrame1")->isVisible() &&
-               !Gui::child(m_window, "btnconnect")->isEnabled();
+        return w("XPFrame2")->isVisible() && !w("XPFrame1")->isVisible() && !w("btnconnect")->isEnabled();
     }
     // Exactly these of the enrolment window's commands are enabled.
     void enabled(const QString& buttons)
     {
         for (const char* name : {"cmdEnroll", "cmdVerify", "cmdIdentify", "cmdCapture", "cmdOpenDoor",
                                  "cmdExchangeKey", "cmdStop"})
-            QVERIFY2(Gui::child(m_window, name)->isEnabled() ==
-                         buttons.split(u' ').contains(QLatin1String(name)),
-                     name);
+            QVERIFY2(w(name)->isEnabled() == buttons.split(u' ').contains(QLatin1String(name)), name);
     }
     QString simStatus() { return m_sim.command(u"status"_qs); }
     TestPrompter& prompter() { return m_session->prompter(); }
@@ -190,10 +187,9 @@ void TestItTerminalWindows::refusedConnects()
     const bool critical = message == NoAnswer || !title.isEmpty();
     QCOMPARE(prompter().last().icon, critical ? Prompter::Icon::Critical : Prompter::Icon::Question);
     QCOMPARE(lblMsg(), status);
-    QVERIFY(Gui::child(m_window, "btnconnect")->isEnabled());
+    QVERIFY(w("btnconnect")->isEnabled());
     if (item == 1)
-        QVERIFY(Gui::child(m_window, "XPFrame1")->isVisible() &&
-                !Gui::child(m_window, "XPFrame2")->isVisible());
+        QVERIFY(w("XPFrame1")->isVisible() && !w("XPFrame2")->isVisible());
     else
         enabled({});
     QVERIFY(!QFile::exists(m_session->paths().settingsFile()));
@@ -213,8 +209,7 @@ void TestItTerminalWindows::downloadEraseAndClose()
     bool busy = false;
     bool mainClosed = true;
     QTimer::singleShot(0, m_window, [&] {
-        busy = !Gui::child(m_window, "XPFrame2")->isEnabled() &&
-               !Gui::child<QAction>(m_window, "mnuexport")->isEnabled();
+        busy = !w("XPFrame2")->isEnabled() && !Gui::child<QAction>(m_window, "mnuexport")->isEnabled();
         frame->close();
         mainClosed = m_session->main().close();
         m_session->clickItem(2);
@@ -228,8 +223,7 @@ void TestItTerminalWindows::downloadEraseAndClose()
                  u"The terminal connection window is still working. Choose again when it has finished."_qs,
                  Downloaded}));
     QCOMPARE(prompter().last().icon, Prompter::Icon::Information);
-    QVERIFY(Gui::child(m_window, "XPFrame2")->isEnabled() &&
-            Gui::child<QAction>(m_window, "mnuexport")->isEnabled());
+    QVERIFY(w("XPFrame2")->isEnabled() && Gui::child<QAction>(m_window, "mnuexport")->isEnabled());
     QCOMPARE(lblMsg(), u"Read 30 punches, 30 new."_qs);
     Gui::click(m_window, "btnGetlog");
     QCOMPARE(lblMsg(), u"Read 30 punches, 0 new."_qs);
@@ -248,7 +242,7 @@ void TestItTerminalWindows::downloadEraseAndClose()
         prompter().queueAnswer(answer);
         Gui::click(m_window, "btnEraseLog");
         QVERIFY(simStatus().contains(answer == Prompter::Answer::No ? u" 30 punches"_qs : u" 0 punches"_qs));
-        QVERIFY(Gui::child(m_window, "btnGetlog")->isEnabled());
+        QVERIFY(w("btnGetlog")->isEnabled());
     }
     QCOMPARE(prompter().texts(), (QStringList{EraseQuestion, EraseQuestion}));
     QCOMPARE(prompter().last().title, u"Delete"_qs);
@@ -261,8 +255,7 @@ void TestItTerminalWindows::downloadEraseAndClose()
     QCOMPARE(lblMsg(), u"User log is empty."_qs);
     // Disconnect ends the session and shows the connect frame again
     Gui::click(m_window, "XPButton1");
-    QVERIFY(!Gui::child(m_window, "XPFrame2")->isVisible() &&
-            Gui::child(m_window, "btnconnect")->isEnabled());
+    QVERIFY(!w("XPFrame2")->isVisible() && w("btnconnect")->isEnabled());
     QTRY_VERIFY(simStatus().contains(u"clients 0"_qs));
     // the Export entry, the close box and the main window closing each end the window and its session
     for (const char how : {'e', 'c', 'm'}) {
@@ -321,7 +314,7 @@ void TestItTerminalWindows::failedDownloads()
                  label.isEmpty() ? Prompter::Icon::Critical : Prompter::Icon::Warning);
     QVERIFY(!m_session->main().findChild<ConversionProgressWindow*>() ||
             !m_session->main().findChild<ConversionProgressWindow*>()->isVisible());
-    QCOMPARE(Gui::child(m_window, "XPButton2")->isEnabled(), fault.startsWith(u"require"));
+    QCOMPARE(w("XPButton2")->isEnabled(), fault.startsWith(u"require"));
     QCOMPARE(TestFiles::read(logFile) == "older", message.isEmpty());
     prompter().queueAnswer(Prompter::Answer::No);
     Gui::click(m_window, "btnEraseLog");
@@ -334,7 +327,7 @@ void TestItTerminalWindows::failedDownloads()
     // the key exchanged, a complete download leaves the plain question
     Gui::click(m_window, "XPButton2");
     QCOMPARE(lblMsg(), u"Exchange Key successfully!"_qs);
-    QVERIFY(!Gui::child(m_window, "XPButton2")->isEnabled());
+    QVERIFY(!w("XPButton2")->isEnabled());
     Gui::click(m_window, "btnGetlog");
     prompter().queueAnswer(Prompter::Answer::No);
     Gui::click(m_window, "btnEraseLog");
@@ -347,7 +340,7 @@ void TestItTerminalWindows::enrolment()
     QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
     connectTo(u" 127.0.0.1 "_qs, QString::number(m_sim.port()).prepend(u' '));
     QVERIFY2(prompter().shown().isEmpty(), qPrintable(prompter().texts().join(u'|')));
-    QVERIFY(!Gui::child(m_window, "btnconnect")->isEnabled());
+    QVERIFY(!w("btnconnect")->isEnabled());
     enabled(Idle);
     QVERIFY(TestFiles::read(m_session->paths().settingsFile()).contains("IP= 127.0.0.1 \r\n"));
     // the user dialog refuses user 0; Cancel starts nothing
@@ -358,13 +351,13 @@ void TestItTerminalWindows::enrolment()
     Gui::click(m_window, "cmdVerify");
     QVERIFY(!enrolmentWindow()->operation().isRunning() && lblMsg().isEmpty());
     // five samples, the bar counting them, the commands but Stop idle meanwhile
-    QWidget* picture = Gui::child(m_window, "picImage");
+    QWidget* picture = w("picImage");
     const QImage blank = picture->grab().toImage();
     QSignalSpy finished(&enrolmentWindow()->operation(), &FingerOperation::finished);
     answerUserDialog(u"1001 3 5"_qs);
     Gui::click(m_window, "cmdEnroll");
     QCOMPARE(Gui::child<QLabel>(m_window, "Label2")->text(), u"Right thumb"_qs);
-    QVERIFY(Gui::child(m_window, "barEnroll")->isVisible());
+    QVERIFY(w("barEnroll")->isVisible());
     enabled(u"cmdStop cmdExchangeKey"_qs);
     for (int sample = 1; sample <= 5; ++sample) {
         QTRY_COMPARE(lblMsg(), PlaceFinger);
@@ -376,7 +369,7 @@ void TestItTerminalWindows::enrolment()
     QTRY_COMPARE(finished.size(), 1);
     QCOMPARE(lblMsg(), u"1001 is enrolled successfully!"_qs);
     QCOMPARE(m_sim.command(u"templates"_qs), u"ok templates 1 1001:3:5:6"_qs);
-    QVERIFY(!Gui::child(m_window, "barEnroll")->isVisible());
+    QVERIFY(!w("barEnroll")->isVisible());
     QVERIFY(picture->grab().toImage() != blank);
     enabled(Idle);
     // the enrolled finger is verified; a capture waits for the finger until stopped
