@@ -14,10 +14,8 @@
 #include <QPointer>
 #include <QTcpServer>
 
-// The windows that reach database servers, inside the real main window: the export window
-// writing into the time-attendance database (side-bar item 3), the SQL Server connection window
-// (items 5 and 6) and the export of the access-control server's punches it hands over to. Both
-// databases are on a real PostgreSQL server; the access-control service is played by qor-sim.
+// The SQL Server connection window of side-bar items 5 and 6 inside the real main window, and the
+// export of the access-control server's punches it hands over to, against PostgreSQL and qor-sim.
 class TestItExportWindow : public QObject
 {
     Q_OBJECT
@@ -26,7 +24,6 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
-    void timeAttendanceExport();
     void login_data();
     void login();
     void accessControlExport_data();
@@ -72,24 +69,6 @@ void TestItExportWindow::cleanup()
 {
     m_session.reset();
     Connections::close(Connections::AccessControlConnection);
-}
-
-// Item 3 exports the local punches into the time-attendance database, without a file dialog.
-void TestItExportWindow::timeAttendanceExport()
-{
-    m_session->clickItem(3);
-    auto* window = m_session->window<ExportWindow>(WindowId::Export);
-    QVERIFY2(window && prompter().shown().isEmpty(), qPrintable(prompter().texts().join(u'\n')));
-    QCOMPARE(window->windowTitle(), u"Export to TA"_qs);
-    QVERIFY(Gui::child(window, "cmdExportTA")->isVisible() && Gui::child(window, "cmdExport")->isHidden());
-    for (const char* name : {"optDataType_0", "optDataType_1", "cmbFileFormat", "cmdNew", "cmdEdit"})
-        QVERIFY2(!Gui::child(window, name)->isEnabled(), name);
-    QVERIFY(MainWindowSession::addPunch(u"15"_qs, u"3"_qs, u"2024/01/09"_qs, u"17:30:00"_qs));
-    Gui::click(window, "cmdExportTA");
-    QCOMPARE(prompter().texts(), QStringList{u"Export successfully"_qs});
-    QCOMPARE(transactions(), QStringList{u"3|15|2567/01/09 17:30:00|IN"_qs});
-    QVERIFY(prompter().fileAsks().isEmpty());
-    QCOMPARE(ini("FormatName"), u"TA_format"_qs);
 }
 
 void TestItExportWindow::login_data()

@@ -11,15 +11,13 @@
 
 namespace {
 
-// One letter per window kind the side bar opens: C terminal connection, E export, N enrolment,
-// S SQL Server login.
+// C terminal connection, E export, N enrolment, S SQL Server login.
 const QList<std::pair<char, WindowId>> Kinds = {
     {'C', WindowId::Connect}, {'E', WindowId::Export}, {'N', WindowId::Enroll}, {'S', WindowId::ConnectSql}};
 
 } // namespace
 
-// The real main window with its real windows and no time-attendance database (its settings store
-// is empty): the side bar's routing, and the frames of closed windows.
+// The real main window, its real windows and no time-attendance database: the side bar's routing.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
