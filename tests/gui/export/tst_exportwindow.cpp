@@ -205,6 +205,9 @@ void TestExportWindow::optionsAndLayoutChoice()
     QCOMPARE(
         prompter().texts().value(1),
         u"No layout is selected, so there is nothing to edit.\nChoose a layout in the list, or create one with New."_qs);
+    // a work table that cannot be read opens no picker
+    QVERIFY(executeStatement(Connections::get(Connections::LocalConnection), u"drop table tblexport"_qs));
+    QVERIFY(!openPicker(false) && prompter().texts().value(2).contains(u"tblexport"_qs));
     QVERIFY2(prompter().texts().value(0).contains(u"no fields"_qs) && prompter().fileAsks().isEmpty(),
              qPrintable(prompter().texts().join(u'\n')));
 }
@@ -238,11 +241,9 @@ void TestExportWindow::textExport()
     open(layout);
     const QString selected = layout.size() > 1 ? layout : u"Default"_qs;
     const int fields = layout == u"Week" ? 4 : layout == u"One" ? 1 : 5;
-    QCOMPARE(layouts()->count(), 4);
     QCOMPARE(layouts()->currentText(), selected);
     QCOMPARE(m_window->grid().fieldCount(), fields);
     QCOMPARE(sample(), fields == 4 ? WeekSample : fields == 1 ? u"02"_qs : DefaultSample);
-    QVERIFY2(prompter().shown().isEmpty(), qPrintable(prompter().texts().join(u'\n')));
     addPunches();
     for (const QString& choice : choices.split(u' ', Qt::SkipEmptyParts)) {
         const QString value = choice.section(u'=', 1);
@@ -294,7 +295,6 @@ void TestExportWindow::closingWhileExporting()
                           u"The export window is still working. Choose again when it has finished."_qs,
                           running, Success}));
     QVERIFY(!m_session->window(WindowId::Connect));
-    QCOMPARE(prompter().fileAsks().size(), 1);
     QCOMPARE(TestFiles::read(output()).count('\n'), 50);
     QCOMPARE(moved.last().constFirst().toInt(), 100);
     QVERIFY(m_window && m_window->isVisible() && !m_window->isExporting());
@@ -343,6 +343,7 @@ void TestExportWindow::editAndSave()
 {
     QVERIFY(openEditor("cmdEdit"));
     QCOMPARE(text("txtFileName"), u"Three"_qs);
+    QCOMPARE(text("Label2").simplified(), u"0 10 20 30 40 50 60 70 80"_qs);
     // the panel of each kind of field, and its values
     const QString read = u"0000001,yyyy/MM/dd,01"_qs;
     pick("MSHFlexGrid2", 1);
