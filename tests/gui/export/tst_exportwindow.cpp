@@ -81,7 +81,6 @@ private Q_SLOTS:
 
 private:
     void open(const QString& remembered = {});
-    void addPunches();
     QString setting() const
     {
         return readIniValue(u"text"_qs, u"FormatName"_qs, u"(none)"_qs, m_session->paths().settingsFile());
@@ -164,13 +163,6 @@ void TestExportWindow::open(const QString& remembered)
     QVERIFY(m_window && m_window->isVisible());
 }
 
-void TestExportWindow::addPunches()
-{
-    QVERIFY(MainWindowSession::addPunch(u"7"_qs, u"1"_qs, u"2024/05/30"_qs, u"17:00:00"_qs));
-    QVERIFY(MainWindowSession::addPunch(u"7"_qs, u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs));
-    QVERIFY(MainWindowSession::addPunch(u"12"_qs, u"2"_qs, u"2024/05/31"_qs, u"09:15:00"_qs, u"2"_qs));
-}
-
 // The options enable their controls; the layout chosen in the list is shown at once but
 // remembered only with an export.
 void TestExportWindow::optionsAndLayoutChoice()
@@ -244,7 +236,9 @@ void TestExportWindow::textExport()
     QCOMPARE(layouts()->currentText(), selected);
     QCOMPARE(m_window->grid().fieldCount(), fields);
     QCOMPARE(sample(), fields == 4 ? WeekSample : fields == 1 ? u"02"_qs : DefaultSample);
-    addPunches();
+    QVERIFY(MainWindowSession::addPunch(u"7"_qs, u"1"_qs, u"2024/05/30"_qs, u"17:00:00"_qs));
+    QVERIFY(MainWindowSession::addPunch(u"7"_qs, u"1"_qs, u"2024/05/30"_qs, u"08:00:00"_qs));
+    QVERIFY(MainWindowSession::addPunch(u"12"_qs, u"2"_qs, u"2024/05/31"_qs, u"09:15:00"_qs, u"2"_qs));
     for (const QString& choice : choices.split(u' ', Qt::SkipEmptyParts)) {
         const QString value = choice.section(u'=', 1);
         if (choice.startsWith(u"from=") || choice.startsWith(u"to="))
@@ -474,15 +468,15 @@ void TestExportWindow::newLayoutAndUnreadableLayouts()
     QCOMPARE(prompter().last().icon, Prompter::Icon::Critical);
     // layouts that cannot be read leave the editor as it is; a picked one is read
     prompter().clear();
-    m_editor->loadExportLayout(u"Gone"_qs);
-    m_editor->loadExportLayout(QString()); // its file dialog cancelled
+    QVERIFY(!m_editor->loadExportLayout(u"Gone"_qs));
+    QVERIFY(!m_editor->loadExportLayout(QString())); // its file dialog cancelled
     QCOMPARE(prompter().texts().value(1),
              u"No layout file was chosen. The format editor keeps the layout it shows."_qs);
     QVERIFY2(prompter().texts().value(0).contains(u"Gone.ini"_qs),
              qPrintable(prompter().texts().join(u'\n')));
     QCOMPARE(state().section(u' ', 0, 0), u"UID:"_qs);
     prompter().queueFileName(m_session->paths().layoutFile(u"Three"_qs));
-    m_editor->loadExportLayout(QString());
+    QVERIFY(m_editor->loadExportLayout(QString()));
     QCOMPARE(prompter().fileAsks().value(1).filter, u"ini Files (*.ini)|*.ini"_qs);
     QCOMPARE(state().section(u' ', 0, 0), u"UID:8,Date:10,Event:2"_qs);
     // saved under a new name, listed once more

@@ -30,10 +30,6 @@ private Q_SLOTS:
     void accessControlExport();
 
 private:
-    QString ini(const char* key) const
-    {
-        return readIniValue(u"text"_qs, QLatin1String(key), u"-"_qs, m_session->paths().settingsFile());
-    }
     QStringList transactions()
     {
         return m_server.rows(
@@ -117,7 +113,8 @@ void TestItExportWindow::login()
                  message == u"required" ? Prompter::Icon::Question : Prompter::Icon::Critical);
     // a working login is stored, the password shifted, and the connection stays open for the export
     const bool stored = message.isEmpty() != (change == u"exit") || change == u"noexport";
-    QCOMPARE(ini("IPSQL"), stored ? login.host : u"-"_qs);
+    QCOMPARE(readIniValue(u"text"_qs, u"IPSQL"_qs, u"-"_qs, m_session->paths().settingsFile()),
+             stored ? login.host : u"-"_qs);
     QCOMPARE(Connections::get(Connections::AccessControlConnection).isValid(), stored);
     QTRY_COMPARE(window.isNull(), message.isEmpty());
     QWidget* exportWindow = m_session->window(WindowId::Export);

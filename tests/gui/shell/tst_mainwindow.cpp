@@ -1,6 +1,7 @@
 #include "core/storage/Connections.h"
 #include "fixtures/MainWindowSession.h"
 #include "fixtures/TestRows.h"
+#include "gui/platform/WidgetPrompter.h"
 #include "gui/shell/SideBar.h"
 
 #include <QAction>
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void sideBarRoutes();
     void staleFrameDoesNotForgetNewerWindow();
     void missingWindowIsReported();
+    void fileDialogFilters();
 
 private:
     // Fails the test when a frame has lost its window or a kind of window is open twice.
@@ -129,6 +131,13 @@ void TestMainWindow::missingWindowIsReported()
     QCOMPARE(m_session->prompter().last().text,
              u"The fingerprint enrolment window is not available in this version yet."_qs);
     QVERIFY(area().subWindowList().isEmpty());
+}
+
+// The file dialogs of the real prompter take the filters the windows give, a pair at a time.
+void TestMainWindow::fileDialogFilters()
+{
+    QCOMPARE(WidgetPrompter::toQtFilter(u"Text Files (*.Txt)|*.Txt|Excle Files|*.Xls|odd"_qs),
+             u"Text Files (*.Txt);;Excle Files (*.Xls)"_qs);
 }
 
 QTEST_MAIN(TestMainWindow)
