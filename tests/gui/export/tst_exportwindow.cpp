@@ -187,6 +187,8 @@ void TestExportWindow::optionsAndLayoutChoice()
     QCOMPARE(layouts()->currentText(), u"Week"_qs);
     QCOMPARE(sample(), WeekSample);
     QCOMPARE(setting(), u"(none)"_qs);
+    QCOMPARE(Gui::child<QLabel>(m_window, "lblRuler")->text(),
+             u"0        |10       |20       |30       |40       |50       |60       |70       |80"_qs);
     QTest::keyClick(layouts(), Qt::Key_Home);
     QCOMPARE(sample(), DefaultSample);
     // Clear leaves no field to export; with no layout listed as chosen, Edit has nothing to edit
@@ -288,7 +290,6 @@ void TestExportWindow::closingWhileExporting()
              (QStringList{running, running,
                           u"The export window is still working. Choose again when it has finished."_qs,
                           running, Success}));
-    QVERIFY(!m_session->window(WindowId::Connect));
     QCOMPARE(TestFiles::read(output()).count('\n'), 50);
     QCOMPARE(moved.last().constFirst().toInt(), 100);
     QVERIFY(m_window && m_window->isVisible() && !m_window->isExporting());
@@ -310,7 +311,6 @@ void TestExportWindow::closingWhileExporting()
     QVERIFY(employees && terminals);
     Gui::click(m_window, "cmdCancel");
     QTRY_VERIFY(m_window.isNull() && frame.isNull() && employees.isNull() && terminals.isNull());
-    QVERIFY(m_session->main().mdiArea().subWindowList().isEmpty());
     QVERIFY(!Connections::get(Connections::LocalConnection).isValid());
     // the close box, and the main window closing with it open
     for (int path = 0; path < 2; ++path) {
