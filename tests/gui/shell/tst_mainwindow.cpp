@@ -2,6 +2,7 @@
 #include "fixtures/MainWindowSession.h"
 #include "fixtures/TestRows.h"
 #include "gui/platform/WidgetPrompter.h"
+#include "gui/shell/ChildPlacement.h"
 #include "gui/shell/SideBar.h"
 
 #include <QAction>
@@ -30,7 +31,7 @@ private Q_SLOTS:
     void sideBarRoutes();
     void staleFrameDoesNotForgetNewerWindow();
     void missingWindowIsReported();
-    void fileDialogFilters();
+    void placementAndFileFilters();
 
 private:
     // Fails the test when a frame has lost its window or a kind of window is open twice.
@@ -132,9 +133,15 @@ void TestMainWindow::missingWindowIsReported()
     QVERIFY(area().subWindowList().isEmpty());
 }
 
-// The file dialogs of the real prompter take the filters the windows give, a pair at a time.
-void TestMainWindow::fileDialogFilters()
+// A child window goes to the middle, 1500 twips left and 1000 up, half a twip to the even one; the
+// real prompter's file dialogs take the windows' filters a pair at a time.
+void TestMainWindow::placementAndFileFilters()
 {
+    using namespace ChildPlacement;
+    for (const auto& [value, rounded] : {std::pair{4507.5, 4508}, {4522.5, 4522}, {-742.5, -742}, {2.6, 3}})
+        QCOMPARE(roundHalfToEven(value), qint64(rounded));
+    QCOMPARE(centredPosition(true, 15015, 10515, 6000, 4500), std::optional(QPoint(3008, 2008)));
+    QVERIFY(!centredPosition(false, 15015, 10515, 6000, 4500));
     QCOMPARE(WidgetPrompter::toQtFilter(u"Text Files (*.Txt)|*.Txt|Excle Files|*.Xls|odd"_qs),
              u"Text Files (*.Txt);;Excle Files (*.Xls)"_qs);
 }
