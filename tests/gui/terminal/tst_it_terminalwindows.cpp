@@ -169,7 +169,7 @@ void TestItTerminalWindows::refusedConnects()
     const bool critical = message == NoAnswer || !title.isEmpty();
     QCOMPARE(prompter().last().icon, critical ? Prompter::Icon::Critical : Prompter::Icon::Question);
     QCOMPARE(lblMsg(), status);
-    QVERIFY(w("btnconnect")->isEnabled());
+    QVERIFY(w("btnconnect")->isEnabled() && w("btnconnect")->isVisible());
     if (item == 1)
         QVERIFY(w("XPFrame1")->isVisible() && !w("XPFrame2")->isVisible());
     else
