@@ -1,0 +1,357 @@
+#include "core/export/ExportChoices.h"
+#include "core/export/TextExport.h"
+#include "core/storage/Connections.h"
+#include "fixtures/TestFiles.h"
+#include "fixtures/TestRows.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+namespace {
+
+using Export = ExportChoices::Export;
+using Control = ExportChoices::Control;
+// One letter per export: T text, A time attendance, Q access control to text, R access control to
+// time attendance; per control: E employee IDs, D data type, R date range, F terminal IDs, L layout
+// list, N New and Edit.
+const std::pair<char, Export> Exports[] = {{'T', Export::Text},
+                                           {'A', Export::TimeAttendance},
+                                           {'Q', Export::AccessControlText},
+                                           {'R', Export::AccessControlTimeAttendance}};
+const std::pair<char, Control> Controls[] = {{'E', Control::EmployeeIds}, {'D', Control::DataType},
+                                             {'R', Control::DateRange},   {'F', Control::TerminalIds},
+                                             {'L', Control::LayoutList},  {'N', Control::LayoutEditing}};
+
+// The punches every export starts from, by letter: person|terminal|date|time|code, and the code
+// pairing gives them. Sorted by person, date and time they stand g e f d a b c.
+const QList<std::tuple<char, QString, char>> Punches = {
+    {'a', u"7|1|2024/01/09|08:00:00|0"_qs, '1'}, {'b', u"7|3|2024/01/09|12:00:00|0"_qs, '2'},
+    {'c', u"7|2|2024/01/09|13:00:00|0"_qs, '1'}, {'d', u"7|1|2023/12/31|08:00:00|0"_qs, '1'},
+    {'e', u"2|1|2024/01/09|09:00:00|0"_qs, '1'}, {'f', u"2|3|2024/01/15|17:00:00|2"_qs, '2'},
+    {'g', u"15|3|2024/01/09|10:00:00|0"_qs, '1'}};
+
+QString lineOf(const PunchRecord& p)
+{
+    return QStringList{p.hid, p.fid, p.wDate, p.wTime, p.status}.join(u',');
+}
+
+// The expected file for punches given by letters, in the file's order.
+QByteArray expectedFile(const QString& letters, bool filtered)
+{
+    QByteArray bytes;
+    for (const QChar letter : letters)
+        for (const auto& [key, text, paired] : Punches)
+            if (QLatin1Char(key) == letter)
+                bytes += (filtered ? text.chopped(1) + QChar::fromLatin1(paired) : text)
+                             .toLatin1()
+                             .replace('|', ',') +
+                         "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void modes_data()
+    {
+        // prepared: the openers' preparations in order; options: E employees, R dates, F terminals
+        addColumns<QString, bool, QString, QString, QString, bool, QString, QString>(
+            {"prepared", "editor", "options", "enabled", "commands", "taMode", "title", "heading"});
+        addRow("start-up", "", true, "", "DLN", "", false, "Export Text", "Export Text");
+        addRow("no format editor", "T", false, "", "DL", "T", false, "Export to text", "Export to text");
+        addRow("second choices", "T", true, "ERF", "EDRFLN", "T", false, "Export to text", "Export to text");
+        addRow("dates alone", "", true, "R", "DRLN", "", false, "Export Text", "Export Text");
+        addRow("time attendance", "A", true, "", "", "A", true, "Export to TA", "Export to TA");
+        addRow("text after time attendance", "AT", true, "", "DLN", "T", false, "Export to text",
+               "Export to text");
+        addRow("time attendance after text", "TA", true, "EF", "EF", "A", true, "Export to TA",
+               "Export to TA");
+        addRow("server to text keeps the controls", "AQ", true, "", "", "AQ", false,
+               "Export QOR to text file", "Export to TA");
+        addRow("server to text after text", "TQ", true, "", "DLN", "TQ", false, "Export QOR to text file",
+               "Export to text");
+        addRow("server to time attendance", "QR", true, "", "", "QR", true, "Export QOR to TA",
+               "Export Text");
+    }
+    void modes()
+    {
+        const auto [prepared, editor, options, commands] =
+            fetchColumns<QString, bool, QString, QString>("prepared", "editor", "options", "commands");
+        ExportChoices choices;
+        choices.setFormatEditorAvailable(editor);
+        for (const QChar step : prepared)
+            for (const auto& [letter, kind] : Exports)
+                if (step == QLatin1Char(letter))
+                    choices.prepare(kind);
+        choices.setChosenEmployees(options.contains(u'E'));
+        choices.setDateRange(options.contains(u'R'));
+        choices.setChosenTerminals(options.contains(u'F'));
+        QString enabled, shown;
+        for (const auto& [letter, control] : Controls)
+            if (choices.isEnabled(control))
+                enabled += QLatin1Char(letter);
+        for (const auto& [letter, kind] : Exports)
+            if (choices.isCommandVisible(kind))
+                shown += QLatin1Char(letter);
+        QTEST(enabled, "enabled");
+        QCOMPARE(shown, commands);
+        QTEST(choices.isTimeAttendanceMode(), "taMode");
+        QCOMPARE(choices.isAccessControlMode(), commands.contains(u'Q') || commands.contains(u'R'));
+        QTEST(choices.windowTitle(), "title");
+        QTEST(choices.heading(), "heading");
+    }
+    void filter_data()
+    {
+        addColumns<QString, QString, QString, QDate, QDate, QString>(
+            {"options", "employees", "terminals", "from", "to", "filter"});
+        addRow("every day still carries both dates", "", "", "", QDate(2024, 5, 30), QDate(2024, 5, 31),
+               "- raw -2024/05/30-2024/05/31 -");
+        addRow("all choices, boxes as typed", "EDRF", " 7, 12", "1,3", QDate(2024, 1, 9), QDate(2024, 1, 9),
+               "+ 7, 12 filtered +2024/01/09-2024/01/09 +1,3");
+        addRow("boxes kept while all are chosen", "", "7", "2", QDate(2024, 1, 9), QDate(2024, 1, 9),
+               "-7 raw -2024/01/09-2024/01/09 -2");
+        addRow("Buddhist-era years", "R", "", "", QDate(2567, 1, 9), QDate(2501, 1, 1),
+               "- raw +2024/01/09-1958/01/01 -");
+        addRow("year 2500 is Christian era", "R", "", "", QDate(2500, 12, 31), QDate(2500, 12, 31),
+               "- raw +2500/12/31-2500/12/31 -");
+        addRow("no date", "R", "", "", QDate(), QDate(2024, 2, 29), "- raw +-2024/02/29 -");
+    }
+    void filter()
+    {
+        const auto [options, employees, terminals, from, to] =
+            fetchColumns<QString, QString, QString, QDate, QDate>("options", "employees", "terminals", "from",
+                                                                  "to");
+        ExportChoices choices;
+        choices.setChosenEmployees(options.contains(u'E'));
+        choices.setFilteredData(options.contains(u'D'));
+        choices.setDateRange(options.contains(u'R'));
+        choices.setChosenTerminals(options.contains(u'F'));
+        choices.setEmployeeIds(employees);
+        choices.setTerminalIds(terminals);
+        choices.setFrom(from);
+        choices.setTo(to);
+        const ExportFilter f = choices.filter();
+        const auto flag = [](bool on) {
+            return QChar(on ? u'+' : u'-');
+        };
+        QTEST(u"%1%2 %3 %4%5-%6 %7%8"_qs.arg(flag(f.chosenEmployees))
+                  .arg(f.employees, f.filtered ? u"filtered"_qs : u"raw"_qs)
+                  .arg(flag(f.dateRange))
+                  .arg(f.from, f.to)
+                  .arg(flag(f.chosenTerminals))
+                  .arg(f.terminals),
+              "filter");
+    }
+    void preselection_data()
+    {
+        addColumns<QStringList, bool, QString, int, bool>(
+            {"names", "taMode", "remembered", "index", "byName"});
+        const QStringList names{u"Default"_qs, u"TA_format"_qs, u"Week"_qs};
+        addRow("remembered", names, false, "Week", 2, true);
+        addRow("empty name takes the first", names, false, "", 0, false);
+        addRow("TAMode ignores the name", names, true, "Week", 1, true);
+        addRow("exact comparison", names, false, "week", -1, false);
+        addRow("TAMode without TA_format", QStringList{u"Default"_qs}, true, "", -1, false);
+        addRow("no layouts", QStringList(), false, "", -1, false);
+    }
+    void preselection()
+    {
+        const auto [names, taMode, remembered] =
+            fetchColumns<QStringList, bool, QString>("names", "taMode", "remembered");
+        ExportChoices choices;
+        choices.setTimeAttendanceMode(taMode);
+        const auto chosen = choices.preselectLayout(names, remembered);
+        QTEST(chosen ? chosen->index : -1, "index");
+        QTEST(chosen && chosen->byName, "byName");
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_progress = RunProgress();
+        QVERIFY(openLocalDatabase(paths()).ok());
+        PreparedStatement insert(
+            db(), u"insert into tblexport(HID,FID,GID,wDate,wTime,Status) values(?,?,'0',?,?,?)"_qs);
+        for (const auto& [key, text, paired] : Punches) {
+            const QStringList f = text.split(u'|');
+            QVERIFY(insert.exec({f[0], f[1], f[2], f[3], f[4]}));
+        }
+    }
+    void cleanup() { Connections::close(Connections::LocalConnection); }
+    void statements_data()
+    {
+        // choices: E employees " 7, 2 ", R 2024/01, F terminals "1, 3"
+        addColumns<QString, PunchQueryKind, QString, QString>({"choices", "kind", "statement", "values"});
+        addRow("all", "", PunchQueryKind::Raw, "select * from tblExport order by HID", "");
+        addRow("terminals, filtered", "F", PunchQueryKind::Filtered,
+               "select * from tblExport where FID in (?,?) order by HID ASC,wdate ASC,wtime ASC", "1 3");
+        addRow("range, raw", "R", PunchQueryKind::Raw,
+               "select * from tblExport  where wdate between ? and ? order by HID", "2024/01/01 2024/01/31");
+        addRow("employees, raw", "E", PunchQueryKind::Raw,
+               "select * from tblExport where HID in (?,?) ORDER BY HID", "7 2");
+        addRow("everything, raw", "ERF", PunchQueryKind::Raw,
+               "select * from tblExport where HID in (?,?) and FID in (?,?) and wDate BETWEEN ? AND ? ORDER "
+               "BY HID",
+               "7 2 1 3 2024/01/01 2024/01/31");
+        addRow("everything, time attendance", "ERF", PunchQueryKind::TimeAttendance,
+               "select * from tblExport  where HID in (?,?) and FID in (?,?) and wDate BETWEEN ? AND ? order "
+               "by HID ASC,wdate ASC,wtime ASC",
+               "7 2 1 3 2024/01/01 2024/01/31");
+    }
+    void statements()
+    {
+        const auto [choices, kind] = fetchColumns<QString, PunchQueryKind>("choices", "kind");
+        const SourceQuery query = buildLocalPunchQuery(filter(choices, u" 7, 2 "_qs), kind);
+        QTEST(query.statement, "statement");
+        QStringList bound;
+        for (const QVariant& v : query.values)
+            bound << v.toString();
+        QTEST(bound.join(u' '), "values");
+    }
+    void exported_data()
+    {
+        // choices as in statements, D for filtered data; letters: the punches written, in order
+        addColumns<QString, QString, QString>({"choices", "employees", "letters"});
+        for (const char* data : {"", "D"}) {
+            const auto row = [data](const char* choices, const char* employees, const char* letters) {
+                addRow(qPrintable(u"%1%2 %3"_qs.arg(QLatin1String(choices), QLatin1String(data),
+                                                    QLatin1String(employees))),
+                       QLatin1String(choices) + QLatin1String(data), employees, letters);
+            };
+            row("", "", "gefdabc");
+            row("F", "", "gefdab");
+            row("R", "", "gefabc");
+            row("RF", "", "gefab");
+            row("E", "7, 2", "dabcef");
+            row("EF", "7, 2", "dabef");
+            row("ER", "7, 2", "abcef");
+            row("ERF", "7, 2", "abef");
+        }
+        addRow("box order", "ED", "2,7", "efdabc");
+        addRow("typed with blanks", "ED", "  15 ,  2 , 7", "gefdabc");
+        addRow("repeated ID", "ED", "2,7,2", "efdabc");
+        addRow("unknown ID among them", "ED", "99,7", "dabc");
+    }
+    void exported()
+    {
+        const auto [choices, employees, letters] =
+            fetchColumns<QString, QString, QString>("choices", "employees", "letters");
+        // what an interrupted run left in the staging file goes
+        QVERIFY(TestFiles::write(paths().stagingFile(), "left over\r\n"));
+        const Expected<ExportReport> report =
+            TextExport(paths(), m_progress).exportLocal({filter(choices, employees), output()}, lineOf);
+        QVERIFY2(report.ok(), qPrintable(report.error()));
+        QCOMPARE(report->status, ExportReport::Status::Exported);
+        QCOMPARE(report->message, u"Export successfully"_qs);
+        QCOMPARE(report->written, letters.size());
+        QCOMPARE(TestFiles::read(output()), expectedFile(letters, choices.contains(u'D')));
+        QVERIFY(!QFile::exists(paths().stagingFile()));
+        QCOMPARE(m_progress.value(), 100);
+    }
+    void noData()
+    {
+        QVERIFY(TestFiles::write(output(), "earlier export\r\n"));
+        for (const QString& choices : {u"R"_qs, u"ER"_qs}) {
+            ExportFilter none = filter(choices, u"42"_qs);
+            none.from = none.to = u"2030/01/01"_qs;
+            const Expected<ExportReport> report =
+                TextExport(paths(), m_progress).exportLocal({none, output()}, lineOf);
+            QVERIFY2(report.ok(), qPrintable(report.error()));
+            QCOMPARE(report->status, ExportReport::Status::NoData);
+            QCOMPARE(report->message, u" No data for export !!!"_qs);
+            QCOMPARE(TestFiles::read(output()), QByteArray("earlier export\r\n"));
+        }
+        // a work table left by another search, holding none of the chosen employees: one blank line
+        QVERIFY(executeStatement(db(),
+                                 u"insert into tblExport1 values('5','1','0','2024/01/09','08:00:00','1')"_qs)
+                    .ok());
+        const Expected<ExportReport> blank =
+            TextExport(paths(), m_progress).exportWorkTable({filter(u"ED"_qs, u"7,2"_qs), output()}, lineOf);
+        QVERIFY2(blank.ok() && blank->status == ExportReport::Status::NoData, qPrintable(blank.error()));
+        QCOMPARE(TestFiles::read(output()), QByteArray(" \r\n"));
+        QVERIFY(!QFile::exists(paths().stagingFile()));
+        // lines are written in code page 874 with CR LF
+        const auto thai = [](const PunchRecord& p) {
+            return p.hid + u" \u0e40\u0e02\u0e49\u0e32"_qs;
+        };
+        QVERIFY(
+            TextExport(paths(), m_progress).exportLocal({filter(u"E"_qs, u"15"_qs), output()}, thai).ok());
+        QCOMPARE(TestFiles::read(output()), QByteArray("15 \xe0\xa2\xe9\xd2\r\n"));
+    }
+    void failures_data()
+    {
+        // output: where the file goes; what: "" nothing more, "database" a failing insert, "vanish" the
+        // output folder removed mid-run, "full" the staging file on a full device
+        addColumns<QString, QString, QString>({"output", "what", "error"});
+        addRow("missing folder", "no-such-folder/out.txt", "", "Cannot write the export file");
+        addRow("a folder", "folder", "", "Cannot write the export file");
+        addRow("database error", "folder/out.txt", "database", "disk is full");
+        addRow("folder vanishing mid-run", "folder/out.txt", "vanish", "was not changed");
+        addRow("full staging device", "folder/out.txt", "full", "No space left on device");
+    }
+    void failures()
+    {
+        const auto [path, what] = fetchColumns<QString, QString>("output", "what");
+        QVERIFY(QDir(m_dir->path()).mkdir(u"folder"_qs));
+        const QString target = m_dir->filePath(path);
+        const QByteArray earlier = path.startsWith(u"folder/") && what != u"vanish" ? "earlier\r\n" : "";
+        if (!earlier.isEmpty())
+            QVERIFY(TestFiles::write(target, earlier));
+        if (what == u"database")
+            QVERIFY(executeStatement(db(),
+                                     u"create trigger failing before insert on tblExport1 when new.HID = '7' "
+                                     "begin select raise(abort, 'disk is full'); end"_qs)
+                        .ok());
+        if (what == u"vanish")
+            m_progress.setYielder([this] { QDir(m_dir->filePath(u"folder"_qs)).removeRecursively(); });
+        if (what == u"full")
+            QVERIFY(QFile::link(u"/dev/full"_qs, paths().stagingFile()));
+        const Expected<ExportReport> report =
+            TextExport(paths(), m_progress).exportLocal({filter(u"D"_qs, {}), target}, lineOf);
+        QVERIFY(!report.ok());
+        QFETCH(QString, error);
+        QVERIFY2(report.error().contains(error), qPrintable(report.error()));
+        if (what.isEmpty())
+            QVERIFY2(report.error().contains(QDir::toNativeSeparators(target)), qPrintable(report.error()));
+        else
+            QVERIFY2(report.error().contains(u"was not changed"_qs), qPrintable(report.error()));
+        QCOMPARE(TestFiles::read(target), earlier);
+        QVERIFY(!QFileInfo::exists(paths().stagingFile()) && !QFileInfo(paths().stagingFile()).isSymLink());
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"dataexport.db"_qs});
+    }
+    void secondPressWhileRunningDoesNothing()
+    {
+        TextExport exporter(paths(), m_progress);
+        const QString other = m_dir->filePath(u"other.txt"_qs);
+        QList<ExportReport::Status> inner;
+        m_progress.setYielder([&] {
+            const Expected<ExportReport> again = exporter.exportLocal({filter(u"D"_qs, {}), other}, lineOf);
+            inner << (again.ok() ? again->status : ExportReport::Status::Exported);
+        });
+        const Expected<ExportReport> report = exporter.exportLocal({filter(u"D"_qs, {}), output()}, lineOf);
+        QVERIFY2(report.ok() && report->status == ExportReport::Status::Exported, qPrintable(report.error()));
+        QVERIFY(!inner.isEmpty() && !inner.contains(ExportReport::Status::Exported));
+        QVERIFY(!QFile::exists(other));
+        QCOMPARE(TestFiles::read(output()), expectedFile(u"gefdabc"_qs, true));
+    }
+
+private:
+    static ExportFilter filter(const QString& choices, const QString& employees)
+    {
+        return {choices.contains(u'E'), employees,        choices.contains(u'D'), choices.contains(u'R'),
+                u"2024/01/01"_qs,       u"2024/01/31"_qs, choices.contains(u'F'), u"1, 3"_qs};
+    }
+    QSqlDatabase db() const { return Connections::get(Connections::LocalConnection); }
+    QString output() const { return m_dir->filePath(u"out.txt"_qs); }
+    AppPaths paths() const { return AppPaths(m_dir->path()); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RunProgress m_progress;
+};
+
+QTEST_GUILESS_MAIN(TestExport)
+#include "tst_export.moc"
