@@ -104,71 +104,6 @@ private Q_SLOTS:
         QTEST(choices.windowTitle(), "title");
         QTEST(choices.heading(), "heading");
     }
-    void filter_data()
-    {
-        addColumns<QString, QString, QString, QDate, QDate, QString>(
-            {"options", "employees", "terminals", "from", "to", "filter"});
-        addRow("every day still carries both dates", "", "", "", QDate(2024, 5, 30), QDate(2024, 5, 31),
-               "- raw -2024/05/30-2024/05/31 -");
-        addRow("all choices, boxes as typed", "EDRF", " 7, 12", "1,3", QDate(2024, 1, 9), QDate(2024, 1, 9),
-               "+ 7, 12 filtered +2024/01/09-2024/01/09 +1,3");
-        addRow("boxes kept while all are chosen", "", "7", "2", QDate(2024, 1, 9), QDate(2024, 1, 9),
-               "-7 raw -2024/01/09-2024/01/09 -2");
-        addRow("Buddhist-era years", "R", "", "", QDate(2567, 1, 9), QDate(2501, 1, 1),
-               "- raw +2024/01/09-1958/01/01 -");
-        addRow("year 2500 is Christian era", "R", "", "", QDate(2500, 12, 31), QDate(2500, 12, 31),
-               "- raw +2500/12/31-2500/12/31 -");
-        addRow("no date", "R", "", "", QDate(), QDate(2024, 2, 29), "- raw +-2024/02/29 -");
-    }
-    void filter()
-    {
-        const auto [options, employees, terminals, from, to] =
-            fetchColumns<QString, QString, QString, QDate, QDate>("options", "employees", "terminals", "from",
-                                                                  "to");
-        ExportChoices choices;
-        choices.setChosenEmployees(options.contains(u'E'));
-        choices.setFilteredData(options.contains(u'D'));
-        choices.setDateRange(options.contains(u'R'));
-        choices.setChosenTerminals(options.contains(u'F'));
-        choices.setEmployeeIds(employees);
-        choices.setTerminalIds(terminals);
-        choices.setFrom(from);
-        choices.setTo(to);
-        const ExportFilter f = choices.filter();
-        const auto flag = [](bool on) {
-            return QChar(on ? u'+' : u'-');
-        };
-        QTEST(u"%1%2 %3 %4%5-%6 %7%8"_qs.arg(flag(f.chosenEmployees))
-                  .arg(f.employees, f.filtered ? u"filtered"_qs : u"raw"_qs)
-                  .arg(flag(f.dateRange))
-                  .arg(f.from, f.to)
-                  .arg(flag(f.chosenTerminals))
-                  .arg(f.terminals),
-              "filter");
-    }
-    void preselection_data()
-    {
-        addColumns<QStringList, bool, QString, int, bool>(
-            {"names", "taMode", "remembered", "index", "byName"});
-        const QStringList names{u"Default"_qs, u"TA_format"_qs, u"Week"_qs};
-        addRow("remembered", names, false, "Week", 2, true);
-        addRow("empty name takes the first", names, false, "", 0, false);
-        addRow("TAMode ignores the name", names, true, "Week", 1, true);
-        addRow("exact comparison", names, false, "week", -1, false);
-        addRow("TAMode without TA_format", QStringList{u"Default"_qs}, true, "", -1, false);
-        addRow("no layouts", QStringList(), false, "", -1, false);
-    }
-    void preselection()
-    {
-        const auto [names, taMode, remembered] =
-            fetchColumns<QStringList, bool, QString>("names", "taMode", "remembered");
-        ExportChoices choices;
-        choices.setTimeAttendanceMode(taMode);
-        const auto chosen = choices.preselectLayout(names, remembered);
-        QTEST(chosen ? chosen->index : -1, "index");
-        QTEST(chosen && chosen->byName, "byName");
-    }
-
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -182,39 +117,9 @@ private Q_SLOTS:
         }
     }
     void cleanup() { Connections::close(Connections::LocalConnection); }
-    void statements_data()
-    {
-        // choices: E employees " 7, 2 ", R 2024/01, F terminals "1, 3"
-        addColumns<QString, PunchQueryKind, QString, QString>({"choices", "kind", "statement", "values"});
-        addRow("all", "", PunchQueryKind::Raw, "select * from tblExport order by HID", "");
-        addRow("terminals, filtered", "F", PunchQueryKind::Filtered,
-               "select * from tblExport where FID in (?,?) order by HID ASC,wdate ASC,wtime ASC", "1 3");
-        addRow("range, raw", "R", PunchQueryKind::Raw,
-               "select * from tblExport  where wdate between ? and ? order by HID", "2024/01/01 2024/01/31");
-        addRow("employees, raw", "E", PunchQueryKind::Raw,
-               "select * from tblExport where HID in (?,?) ORDER BY HID", "7 2");
-        addRow("everything, raw", "ERF", PunchQueryKind::Raw,
-               "select * from tblExport where HID in (?,?) and FID in (?,?) and wDate BETWEEN ? AND ? ORDER "
-               "BY HID",
-               "7 2 1 3 2024/01/01 2024/01/31");
-        addRow("everything, time attendance", "ERF", PunchQueryKind::TimeAttendance,
-               "select * from tblExport  where HID in (?,?) and FID in (?,?) and wDate BETWEEN ? AND ? order "
-               "by HID ASC,wdate ASC,wtime ASC",
-               "7 2 1 3 2024/01/01 2024/01/31");
-    }
-    void statements()
-    {
-        const auto [choices, kind] = fetchColumns<QString, PunchQueryKind>("choices", "kind");
-        const SourceQuery query = buildLocalPunchQuery(filter(choices, u" 7, 2 "_qs), kind);
-        QTEST(query.statement, "statement");
-        QStringList bound;
-        for (const QVariant& v : query.values)
-            bound << v.toString();
-        QTEST(bound.join(u' '), "values");
-    }
     void exported_data()
     {
-        // choices as in statements, D for filtered data; letters: the punches written, in order
+        // choices: E employees, D filtered data, R 2024/01, F terminals "1, 3"; letters: the punches written
         addColumns<QString, QString, QString>({"choices", "employees", "letters"});
         for (const char* data : {"", "D"}) {
             const auto row = [data](const char* choices, const char* employees, const char* letters) {
@@ -252,19 +157,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(paths().stagingFile()));
         QCOMPARE(m_progress.value(), 100);
     }
-    void noData()
+    void noChosenEmployeeInTheWorkTable()
     {
-        QVERIFY(TestFiles::write(output(), "earlier export\r\n"));
-        for (const QString& choices : {u"R"_qs, u"ER"_qs}) {
-            ExportFilter none = filter(choices, u"42"_qs);
-            none.from = none.to = u"2030/01/01"_qs;
-            const Expected<ExportReport> report =
-                TextExport(paths(), m_progress).exportLocal({none, output()}, lineOf);
-            QVERIFY2(report.ok(), qPrintable(report.error()));
-            QCOMPARE(report->status, ExportReport::Status::NoData);
-            QCOMPARE(report->message, u" No data for export !!!"_qs);
-            QCOMPARE(TestFiles::read(output()), QByteArray("earlier export\r\n"));
-        }
         // a work table left by another search, holding none of the chosen employees: one blank line
         QVERIFY(executeStatement(db(),
                                  u"insert into tblExport1 values('5','1','0','2024/01/09','08:00:00','1')"_qs)
@@ -272,15 +166,9 @@ private Q_SLOTS:
         const Expected<ExportReport> blank =
             TextExport(paths(), m_progress).exportWorkTable({filter(u"ED"_qs, u"7,2"_qs), output()}, lineOf);
         QVERIFY2(blank.ok() && blank->status == ExportReport::Status::NoData, qPrintable(blank.error()));
+        QCOMPARE(blank->message, u" No data for export !!!"_qs);
         QCOMPARE(TestFiles::read(output()), QByteArray(" \r\n"));
         QVERIFY(!QFile::exists(paths().stagingFile()));
-        // lines are written in code page 874 with CR LF
-        const auto thai = [](const PunchRecord& p) {
-            return p.hid + u" \u0e40\u0e02\u0e49\u0e32"_qs;
-        };
-        QVERIFY(
-            TextExport(paths(), m_progress).exportLocal({filter(u"E"_qs, u"15"_qs), output()}, thai).ok());
-        QCOMPARE(TestFiles::read(output()), QByteArray("15 \xe0\xa2\xe9\xd2\r\n"));
     }
     void failures_data()
     {
@@ -322,21 +210,6 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::read(target), earlier);
         QVERIFY(!QFileInfo::exists(paths().stagingFile()) && !QFileInfo(paths().stagingFile()).isSymLink());
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"dataexport.db"_qs});
-    }
-    void secondPressWhileRunningDoesNothing()
-    {
-        TextExport exporter(paths(), m_progress);
-        const QString other = m_dir->filePath(u"other.txt"_qs);
-        QList<ExportReport::Status> inner;
-        m_progress.setYielder([&] {
-            const Expected<ExportReport> again = exporter.exportLocal({filter(u"D"_qs, {}), other}, lineOf);
-            inner << (again.ok() ? again->status : ExportReport::Status::Exported);
-        });
-        const Expected<ExportReport> report = exporter.exportLocal({filter(u"D"_qs, {}), output()}, lineOf);
-        QVERIFY2(report.ok() && report->status == ExportReport::Status::Exported, qPrintable(report.error()));
-        QVERIFY(!inner.isEmpty() && !inner.contains(ExportReport::Status::Exported));
-        QVERIFY(!QFile::exists(other));
-        QCOMPARE(TestFiles::read(output()), expectedFile(u"gefdabc"_qs, true));
     }
 
 private:

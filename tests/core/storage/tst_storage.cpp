@@ -1,15 +1,11 @@
 #include "core/platform/AppPaths.h"
 #include "core/platform/Cp874.h"
-#include "core/platform/RegistryStore.h"
 #include "core/storage/Connections.h"
-#include "core/storage/OdbcConnector.h"
 #include "core/storage/TimeAttendanceConnection.h"
 #include "fixtures/TestFiles.h"
 #include "fixtures/TestRows.h"
 
-#include <QDir>
 #include <QSettings>
-#include <QTcpServer>
 #include <QTemporaryDir>
 
 using Values = QMap<QString, QString>;
@@ -33,40 +29,35 @@ private Q_SLOTS:
     }
     void localDatabase()
     {
-        const AppPaths paths(m_config->path());
-        QVERIFY(openLocalDatabase(paths).ok());
         // names match without regard to case, values are bound, and opening again keeps the rows
-        const QString hostile = u"1'); drop table tblexport; --"_qs;
-        for (const char* table : {"tblExport", "TBLEXPORT1"})
-            QVERIFY(executeStatement(Connections::get(Connections::LocalConnection),
-                                     u"Insert into %1 values(?,?,?,?,?,?)"_qs.arg(QLatin1String(table)),
-                                     {hostile, u"1"_qs, u"0"_qs, u"2010/05/07"_qs, u"08:03:09"_qs, u"0"_qs})
-                        .ok());
+        const AppPaths paths(m_config->path());
+        const auto db = [] {
+            return Connections::get(Connections::LocalConnection);
+        };
         QVERIFY(openLocalDatabase(paths).ok());
-        for (const char* table : {"tblexport", "tblExport1"}) {
-            Expected<QSqlQuery> q = executeStatement(
-                Connections::get(Connections::LocalConnection),
-                u"select wDate||wTime from %1 where HID = ?"_qs.arg(QLatin1String(table)), {hostile});
-            QVERIFY2(q.ok() && q->next() && q->value(0).toString() == u"2010/05/0708:03:09", table);
-            QVERIFY(!q->next());
-        }
-        const Expected<QSqlQuery> bad =
-            executeStatement(Connections::get(Connections::LocalConnection), u"select * from tblMissing"_qs);
-        QVERIFY2(bad.error().contains(u"tblMissing"_qs) &&
-                     bad.error().endsWith(u"\nStatement: select * from tblMissing"_qs),
-                 qPrintable(bad.error()));
+        const QString hostile = u"1'); drop table tblexport; --"_qs;
+        QVERIFY(executeStatement(db(), u"Insert into TBLEXPORT values(?,?,?,?,?,?)"_qs,
+                                 {hostile, u"1"_qs, u"0"_qs, u"2010/05/07"_qs, u"08:03:09"_qs, u"0"_qs})
+                    .ok());
+        QVERIFY(openLocalDatabase(paths).ok());
+        Expected<QSqlQuery> q =
+            executeStatement(db(), u"select wDate||wTime from tblexport where HID = ?"_qs, {hostile});
+        QVERIFY(q.ok() && q->next() && q->value(0).toString() == u"2010/05/0708:03:09" && !q->next());
+        QVERIFY(executeStatement(db(), u"select * from tblExport1"_qs).ok());
+        QVERIFY(executeStatement(db(), u"select * from tblMissing"_qs)
+                    .error()
+                    .endsWith(u"\nStatement: select * from tblMissing"_qs));
         Connections::close(Connections::LocalConnection);
-        QVERIFY(!Connections::get(Connections::LocalConnection).isValid());
-        QCOMPARE(executeStatement(QSqlDatabase(), u"select 1"_qs).error(),
+        QCOMPARE(executeStatement(db(), u"select 1"_qs).error(),
                  u"The database connection is not open.\nStatement: select 1"_qs);
         // a file that is no database, and a folder that is missing
         QVERIFY(TestFiles::write(paths.localDatabase(), QByteArray(4096, 'x')));
         QVERIFY(openLocalDatabase(paths).error().contains(paths.localDatabase()));
-        QVERIFY(openLocalDatabase(AppPaths(u"/nonexistent-tq-dir/sub"_qs))
-                    .error()
-                    .startsWith(
-                        u"Cannot create the local database /nonexistent-tq-dir/sub/dataexport.db: the folder "
-                        "/nonexistent-tq-dir/sub is missing or not writable."_qs));
+        QVERIFY(
+            openLocalDatabase(AppPaths(u"/nonexistent-tq-dir/sub"_qs))
+                .error()
+                .startsWith(
+                    u"Cannot create the local database /nonexistent-tq-dir/sub/dataexport.db: the folder /nonexistent-tq-dir/sub is missing or not writable."_qs));
     }
     void connectionString_data()
     {
@@ -110,66 +101,12 @@ private Q_SLOTS:
         QCOMPARE(decodeStoredPassword(u"\u00df\u0001"_qs),
                  u">"_qs); // a character the code page lacks counts as '?'
     }
-    void handWrittenSettings()
-    {
-        // quoted blanks kept, a comma in a value, a scrambled password with a control character
-        const QString dir = m_config->filePath(u"ZUN Vantorel"_qs);
-        QVERIFY(QDir().mkpath(dir));
-        QVERIFY(TestFiles::write(
-            dir + u"/Configuration Connection Tools.conf"_qs,
-            "[General]\nDSN=\" (None) \"\nDriver=PostgreSQL Unicode\nServer=192.168.1.20,5432\n"
-            "UID=hr\nPWD=\"tfdsfu\\x1\"\nDatabase=ta\n[Other]\nPort=1\n"));
-        QCOMPARE(
-            buildTimeAttendanceConnectionString(),
-            u"PROVIDER=MSDASQL;Driver=PostgreSQL Unicode;Server=192.168.1.20,5432;UID=hr;PWD=secret;Database=ta"_qs);
-        for (const QString& path : {u"HKCU\\SOFTWARE\\ZUN Vantorel\\Configuration Connection Tools"_qs,
-                                    u"HKXX\\SOFTWARE\\ZUN Vantorel\\Configuration Connection Tools\\UID"_qs,
-                                    u"HKCU\\Other\\ZUN Vantorel\\Configuration Connection Tools\\UID"_qs})
-            QVERIFY2(readRegistryValue(path).isEmpty(),
-                     qPrintable(path)); // only the program's own key is read
-    }
-    void driverManagerString_data()
-    {
-        addColumns<QString, QString>({"connection", "databaseName"}); // what QODBC is given
-        addRow("bridge and data source", "PROVIDER=MSDASQL;DSN=x;UID=;Database=", "x;UID=;Database=");
-        addRow("bridge in any case", "provider=msdasql;Driver=FreeTDS", "Driver=FreeTDS");
-        addRow("bridge only at the start", "DSN=x;PROVIDER=MSDASQL;", "x;PROVIDER=MSDASQL;");
-        addRow("driver passed through", "Driver=SQL Server;DSN=x;server=h,1",
-               "Driver=SQL Server;DSN=x;server=h,1");
-        addRow("server passed through", "DSN=x;Server=h", "DSN=x;Server=h");
-    }
-    void driverManagerString()
-    {
-        QFETCH(QString, connection);
-        QTEST(OdbcConnector::qodbcDatabaseName(OdbcConnector::driverConnectionString(connection)),
-              "databaseName");
-    }
     void openFailsWithTheDriversWords()
     {
         const Outcome empty = openTimeAttendanceDatabase();
         QVERIFY2(empty.error().startsWith(
                      u"Cannot connect to the time-attendance database. Cannot connect through ODBC: "_qs),
                  qPrintable(empty.error()));
-        QVERIFY(!Connections::get(Connections::TimeAttendanceConnection).isOpen());
-        // a server that accepts the connection and never answers: the login timeout ends the wait
-        QTcpServer silent;
-        QVERIFY(silent.listen(QHostAddress::LocalHost));
-        QVERIFY(
-            TestFiles::write(m_config->filePath(u"odbcinst.ini"_qs),
-                             "[PostgreSQL Unicode]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so\n"));
-        QVERIFY(TestFiles::write(
-            m_config->filePath(u"odbc.ini"_qs),
-            u"[SilentTa]\nDriver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\nDatabase=ta\n"_qs
-                .arg(silent.serverPort())
-                .toUtf8()));
-        qputenv("ODBCSYSINI", m_config->path().toUtf8());
-        qputenv("ODBCINI", m_config->filePath(u"odbc.ini"_qs).toUtf8());
-        store({{u"DSN"_qs, u"SilentTa"_qs}, {u"Driver"_qs, u"PostgreSQL Unicode"_qs}, {u"UID"_qs, u"hr"_qs}});
-        const Outcome opened = openTimeAttendanceDatabase(1);
-        qunsetenv("ODBCSYSINI");
-        qunsetenv("ODBCINI");
-        QVERIFY(!opened.ok());
-        QVERIFY(silent.waitForNewConnection(1000)); // the attempt reached the server and waited there
         QVERIFY(!Connections::get(Connections::TimeAttendanceConnection).isOpen());
     }
 
