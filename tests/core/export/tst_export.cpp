@@ -11,9 +11,8 @@ namespace {
 
 using Export = ExportChoices::Export;
 using Control = ExportChoices::Control;
-// One letter per export: T text, A time attendance, Q access control to text, R access control to
-// time attendance; per control: E employee IDs, D data type, R date range, F terminal IDs, L layout
-// list, N New and Edit.
+// Exports: T text, A time attendance, Q and R access control to text and to time attendance.
+// Controls: E employee IDs, D data type, R date range, F terminal IDs, L layout list, N New and Edit.
 const std::pair<char, Export> Exports[] = {{'T', Export::Text},
                                            {'A', Export::TimeAttendance},
                                            {'Q', Export::AccessControlText},
@@ -66,16 +65,13 @@ private Q_SLOTS:
         addRow("second choices", "T", true, "ERF", "EDRFLN", "T", false, "Export to text", "Export to text");
         addRow("dates alone", "", true, "R", "DRLN", "", false, "Export Text", "Export Text");
         addRow("time attendance", "A", true, "", "", "A", true, "Export to TA", "Export to TA");
-        addRow("text after time attendance", "AT", true, "", "DLN", "T", false, "Export to text",
-               "Export to text");
-        addRow("time attendance after text", "TA", true, "EF", "EF", "A", true, "Export to TA",
+        addRow("text after TA", "AT", true, "", "DLN", "T", false, "Export to text", "Export to text");
+        addRow("TA after text", "TA", true, "EF", "EF", "A", true, "Export to TA", "Export to TA");
+        addRow("server, controls kept", "AQ", true, "", "", "AQ", false, "Export QOR to text file",
                "Export to TA");
-        addRow("server to text keeps the controls", "AQ", true, "", "", "AQ", false,
-               "Export QOR to text file", "Export to TA");
-        addRow("server to text after text", "TQ", true, "", "DLN", "TQ", false, "Export QOR to text file",
+        addRow("server after text", "TQ", true, "", "DLN", "TQ", false, "Export QOR to text file",
                "Export to text");
-        addRow("server to time attendance", "QR", true, "", "", "QR", true, "Export QOR to TA",
-               "Export Text");
+        addRow("server to TA", "QR", true, "", "", "QR", true, "Export QOR to TA", "Export Text");
     }
     void modes()
     {

@@ -33,20 +33,23 @@ private Q_SLOTS:
 
     void textExport_data()
     {
-        // text: the type of RALog's UID column becomes text, with a person A12 added
-        addColumns<bool, bool, QString, QByteArray>({"text", "chosen", "box", "file"});
-        const QByteArray all =
-            "15,3,2024/01/09,08:00:00,1\r\n15,3,2024/01/09,17:30:00,2\r\n7,1,2024/01/10,09:15:00,1\r\n";
-        addRow("all, paired", false, false, "", all);
-        addRow("number column, leading zeros", false, true, "007, 15", all.right(27) + all.left(56));
-        addRow("text column holding other IDs", true, true, "7", QByteArray("7,1,2024/01/10,09:15:00,1\r\n"));
-        addRow("text column, typed as stored", true, true, "A12",
+        // text: RALog's UID column becomes text, with a person A12 added; choices: E persons of the box,
+        // R 2024/01/09 alone, F terminal 1
+        addColumns<bool, QString, QString, QByteArray>({"text", "choices", "box", "file"});
+        const QByteArray fifteen = "15,3,2024/01/09,08:00:00,1\r\n15,3,2024/01/09,17:30:00,2\r\n";
+        const QByteArray seven = "7,1,2024/01/10,09:15:00,1\r\n";
+        addRow("all, paired", false, "", "", fifteen + seven);
+        addRow("number column, leading zeros", false, "E", "007, 15", seven + fifteen);
+        addRow("text column holding other IDs", true, "E", "7", seven);
+        addRow("text column, typed as stored", true, "E", "A12",
                QByteArray("A12,3,2024/01/11,07:00:00,1\r\n"));
-        addRow("no such person: no file", false, true, "99", QByteArray());
+        addRow("range of whole days", false, "R", "", fifteen);
+        addRow("terminal", false, "F", "", seven);
+        addRow("no such person: no file", false, "E", "99", QByteArray());
     }
     void textExport()
     {
-        const auto [text, chosen, box] = fetchColumns<bool, bool, QString>("text", "chosen", "box");
+        const auto [text, choices, box] = fetchColumns<bool, QString, QString>("text", "choices", "box");
         const auto restore = qScopeGuard([this] {
             m_server.exec(u"delete from RALog"_qs);
             m_server.exec(u"alter table RALog alter column UID type int using UID::int"_qs);
@@ -64,7 +67,10 @@ private Q_SLOTS:
         };
         const Expected<ExportReport> report =
             TextExport(paths(), m_progress)
-                .exportAccessControl({{chosen, box, true, false, {}, {}, false, {}}, output}, lineFor);
+                .exportAccessControl({{choices.contains(u'E'), box, true, choices.contains(u'R'),
+                                       u"2024/01/09"_qs, u"2024/01/09"_qs, choices.contains(u'F'), u"1"_qs},
+                                      output},
+                                     lineFor);
         QVERIFY2(report.ok(), qPrintable(report.error()));
         QFETCH(QByteArray, file);
         QCOMPARE(report->status,
@@ -112,18 +118,6 @@ private Q_SLOTS:
 private:
     AppPaths paths() const { return AppPaths(m_dir->path()); }
     QSqlDatabase accessControl() const { return Connections::get(Connections::AccessControlConnection); }
-    QSqlDatabase local() const { return Connections::get(Connections::LocalConnection); }
-    // The work table as "person|terminal|date|status" rows, in person, date and time order.
-    QStringList workRows()
-    {
-        QStringList rows;
-        Expected<QSqlQuery> q =
-            executeStatement(local(), u"select HID||'|'||FID||'|'||wDate||'|'||Status from "
-                                      "tblExport1 order by HID,wdate asc,wtime asc"_qs);
-        while (q.ok() && q->next())
-            rows << q->value(0).toString();
-        return q.ok() ? rows : QStringList{q.error()};
-    }
 
     AccessControlServer m_server;
     std::unique_ptr<QTemporaryDir> m_dir;

@@ -63,14 +63,11 @@ private Q_SLOTS:
         const auto [punches, filter] = fetchColumns<QString, QString>("punches", "filter");
         for (const QString& punch : punches.split(u';'))
             addPunch(punch);
-        ExportFilter f{filter.contains(u'E'),
-                       u" 15 "_qs,
-                       filter.contains(u'D'),
-                       filter.contains(u'R'),
-                       u"2024/01/01"_qs,
-                       u"2024/01/31"_qs,
-                       false,
-                       {}};
+        const auto has = [&filter](char16_t c) {
+            return filter.contains(QChar(c));
+        };
+        const ExportFilter f{has(u'E'),        u" 15 "_qs,       has(u'D'), has(u'R'),
+                             u"2024/01/01"_qs, u"2024/01/31"_qs, false,     {}};
         const Expected<ExportReport> report = exportAll(f);
         QVERIFY2(report.ok(), qPrintable(report.error()));
         QCOMPARE(report->status, ExportReport::Status::Exported);
