@@ -168,8 +168,8 @@ private Q_SLOTS:
     }
     void failures_data()
     {
-        // output: where the file goes; what: "" nothing more, "database" a failing insert, "vanish" the
-        // output folder removed mid-run, "full" the staging file on a full device
+        // what: "database" a failing insert, "vanish" the folder removed mid-run, "full" a full staging
+        // device
         addColumns<QString, QString, QString>({"output", "what", "error"});
         addRow("missing folder", "no-such-folder/out.txt", "", "Cannot write the export file");
         addRow("a folder", "folder", "", "Cannot write the export file");

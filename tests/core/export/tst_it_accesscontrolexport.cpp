@@ -54,8 +54,8 @@ private Q_SLOTS:
             m_server.exec(u"delete from RALog"_qs);
             m_server.exec(u"alter table RALog alter column UID type int using UID::int"_qs);
         });
+        m_server.addLog(15, 3, 1, u"2024/01/09 17:30:00"_qs, 0); // out of order: the query sorts
         m_server.addLog(15, 3, 1, u"2024/01/09 08:00:00"_qs, 0);
-        m_server.addLog(15, 3, 1, u"2024/01/09 17:30:00"_qs, 0);
         m_server.addLog(7, 1, 2, u"2024/01/10 09:15:00"_qs, 1);
         if (text) {
             QVERIFY(m_server.exec(u"alter table RALog alter column UID type varchar(20)"_qs));

@@ -8,9 +8,8 @@
 #include <QSqlError>
 #include <QTemporaryDir>
 
-// exportLocal into tblTransaction of a real PostgreSQL server reached through its ODBC driver, as a
-// user's time-attendance database is reached. Punches are "person|terminal|date|time|code" joined by
-// ';', an empty value is null; transactions "terminal|person|stamp|direction|Process|Upload", null "-".
+// exportLocal into tblTransaction of a real PostgreSQL server through its ODBC driver. Punches are
+// "person|terminal|date|time|code", null when empty; transactions "terminal|person|stamp|IN/OUT|0|1".
 class TestTimeAttendanceExport : public QObject
 {
     Q_OBJECT

@@ -235,9 +235,8 @@ private Q_SLOTS:
     }
     void load_data()
     {
-        // rows: Rows, then each row section's keys; "" is an empty path (a cancelled dialog), "-" a missing
-        // file. shown: the summary after the export window's load; edited: after the editor's, with its
-        // selections. The layout before: Space:1, lists 1 0 and 0 x, no delimiter, IN A, OUT B, OUT-only.
+        // rows: Rows, then each section's keys ("" no path, "-" a missing file); shown and edited: the
+        // summary after the window's and the editor's load, from Space:1, lists 10 0x, IN A, OUT B, OUT-only
         addColumns<QString, QString, QString>({"rows", "shown", "edited"});
         addRow("empty path: nothing changes", "", "Space:1|10,0x||yy/MM/dd|HH:mm|TH|A|B|0|1",
                "Space:1|10,0x||yy/MM/dd|HH:mm|TH|A|B|0|1|old,5,1");
@@ -335,8 +334,7 @@ private Q_SLOTS:
     }
     void saveRefusals_data()
     {
-        // rows: how many (beyond three they are Space rows); width: the second row's; said: part of the
-        // message
+        // rows: how many (beyond three Space rows); width: the second row's; said: part of the message
         addColumns<QString, int, QString, LayoutSaveResult::Status, QString>(
             {"name", "rows", "width", "status", "said"});
         addRow("empty", "", 3, "10", LayoutSaveResult::Status::EmptyName,

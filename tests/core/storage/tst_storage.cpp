@@ -10,8 +10,7 @@
 
 using Values = QMap<QString, QString>;
 
-// The local database, and the connection to the time-attendance database whose settings live in a
-// temporary store for every test, never in the user's own configuration directory.
+// The local database, and the time-attendance connection, its settings in a temporary store.
 class TestStorage : public QObject
 {
     Q_OBJECT
