@@ -147,6 +147,7 @@ private Q_SLOTS:
         addRow("single letters", date, ",", "d/M/yyyy H:m:s", "", "2024/01/09", "9/1/2024");
         addRow("29 February in the Buddhist era", date, ",", dmy, "TH", "2024/02/29", "29/02/2567");
         addRow("date counted one longer", "Date|10|0|.", ",", "ddMMyy HH:mm", "", "2024/05/31", "310524...");
+        addRow("year 0", date, ",", dmy, "", "0000/01/09", "09/01/0000");
         addRow("month not digits", date, ",", dmy, "", "2024/5x/31", "2024/5x/31");
         addRow("misplaced separator", date, ",", dmy, "", "2024/05-31", "2024/05-31");
         addRow("date too long", date, ",", dmy, "", "2024/05/311", "2024/05/311");
@@ -288,6 +289,7 @@ private Q_SLOTS:
         QCOMPARE(loaded.loaded, !path.isEmpty());
         QCOMPARE(loaded.fileFound, path == file(u"Hand"_qs));
         QCOMPARE(shown.path, path);
+        QCOMPARE(grid.row(grid.fieldCount() + 1), LayoutRow{});
         QTEST(summary(shown, grid.fieldRows()), "shown");
         EditorLayoutState editor{u"old"_qs, {}, 5, 1};
         loadEditorLayout(path, previous, grid, editor);

@@ -108,7 +108,7 @@ private Q_SLOTS:
             const Expected<SearchResult> result = searchPunches(query, SearchMode::Copy, m_progress);
             QVERIFY2(!result.ok() && result.error().contains(error), qPrintable(result.error()));
         }
-        // a failed search leaves the work table as the last good one left it, as with a full disk
+        // a failed search leaves the work table as the last good one left it; one without rows empties it
         QVERIFY(executeStatement(db(),
                                  u"create trigger failing before insert on tblExport1 when new.HID = '8' "
                                  "begin select raise(abort, 'disk is full'); end"_qs)
@@ -116,7 +116,6 @@ private Q_SLOTS:
         const Expected<SearchResult> full = searchPunches(byPerson(), SearchMode::Pairing, m_progress);
         QVERIFY2(!full.ok() && full.error().contains(u"disk is full"_qs), qPrintable(full.error()));
         QCOMPARE(workRows(u"HID"_qs), QStringList{u"7"_qs});
-        // and a source without rows empties it
         QVERIFY(executeStatement(db(), u"delete from tblexport"_qs).ok());
         QCOMPARE(searchPunches(byPerson(), SearchMode::Pairing, m_progress)->written, 0);
         QCOMPARE(workRows(u"HID"_qs), QStringList());
