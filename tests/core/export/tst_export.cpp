@@ -34,7 +34,6 @@ QString lineOf(const PunchRecord& p)
     return QStringList{p.hid, p.fid, p.wDate, p.wTime, p.status}.join(u',');
 }
 
-// The expected file for punches given by letters, in the file's order.
 QByteArray expectedFile(const QString& letters, bool filtered)
 {
     QByteArray bytes;
@@ -117,21 +116,15 @@ private Q_SLOTS:
     {
         // choices: E employees, D filtered data, R 2024/01, F terminals "1, 3"; letters: the punches written
         addColumns<QString, QString, QString>({"choices", "employees", "letters"});
-        for (const char* data : {"", "D"}) {
-            const auto row = [data](const char* choices, const char* employees, const char* letters) {
-                addRow(qPrintable(u"%1%2 %3"_qs.arg(QLatin1String(choices), QLatin1String(data),
-                                                    QLatin1String(employees))),
-                       QLatin1String(choices) + QLatin1String(data), employees, letters);
-            };
-            row("", "", "gefdabc");
-            row("F", "", "gefdab");
-            row("R", "", "gefabc");
-            row("RF", "", "gefab");
-            row("E", "7, 2", "dabcef");
-            row("EF", "7, 2", "dabef");
-            row("ER", "7, 2", "abcef");
-            row("ERF", "7, 2", "abef");
-        }
+        addRow("all, raw", "", "", "gefdabc");
+        addRow("all", "D", "", "gefdabc");
+        addRow("terminals", "DF", "", "gefdab");
+        addRow("range", "DR", "", "gefabc");
+        addRow("range, terminals", "DRF", "", "gefab");
+        addRow("employees", "DE", "7, 2", "dabcef");
+        addRow("employees, terminals, raw", "EF", "7, 2", "dabef");
+        addRow("employees, range", "DER", "7, 2", "abcef");
+        addRow("everything", "DERF", "7, 2", "abef");
         addRow("box order", "ED", "2,7", "efdabc");
         addRow("typed with blanks", "ED", "  15 ,  2 , 7", "gefdabc");
         addRow("repeated ID", "ED", "2,7,2", "efdabc");
@@ -141,7 +134,6 @@ private Q_SLOTS:
     {
         const auto [choices, employees, letters] =
             fetchColumns<QString, QString, QString>("choices", "employees", "letters");
-        // what an interrupted run left in the staging file goes
         QVERIFY(TestFiles::write(paths().stagingFile(), "left over\r\n"));
         const Expected<ExportReport> report =
             TextExport(paths(), m_progress).exportLocal({filter(choices, employees), output()}, lineOf);
@@ -168,8 +160,7 @@ private Q_SLOTS:
     }
     void failures_data()
     {
-        // what: "database" a failing insert, "vanish" the folder removed mid-run, "full" a full staging
-        // device
+        // "database": a failing insert, "vanish": the folder goes mid-run, "full": a full staging device
         addColumns<QString, QString, QString>({"output", "what", "error"});
         addRow("missing folder", "no-such-folder/out.txt", "", "Cannot write the export file");
         addRow("a folder", "folder", "", "Cannot write the export file");

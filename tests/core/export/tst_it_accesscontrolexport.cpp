@@ -9,8 +9,7 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 
-// The exports from the access-control server's log RALog, on a real PostgreSQL server reached through
-// its ODBC driver.
+// The exports from the access-control log RALog on a real PostgreSQL server, through its ODBC driver.
 class TestAccessControlExport : public QObject
 {
     Q_OBJECT
@@ -33,8 +32,7 @@ private Q_SLOTS:
 
     void textExport_data()
     {
-        // text: RALog's UID column becomes text, with a person A12 added; choices: E persons of the box,
-        // R 2024/01/09 alone, F terminal 1
+        // text: RALog.UID as text, with person A12; choices: E the box, R 2024/01/09 alone, F terminal 1
         addColumns<bool, QString, QString, QByteArray>({"text", "choices", "box", "file"});
         const QByteArray fifteen = "15,3,2024/01/09,08:00:00,1\r\n15,3,2024/01/09,17:30:00,2\r\n";
         const QByteArray seven = "7,1,2024/01/10,09:15:00,1\r\n";
@@ -99,11 +97,9 @@ private Q_SLOTS:
         QVERIFY(m_server.exec(u"drop table \"User\""_qs));
         QVERIFY(m_server.exec(u"create table \"User\" (%1)"_qs.arg(columns)));
         QVERIFY(m_server.exec(u"grant all on \"User\" to qor"_qs));
-        const QString first = columns.section(u' ', 0, 0),
-                      second = columns.section(u", "_qs, 1).section(u' ', 0, 0);
-        QVERIFY(m_server.exec(u"insert into \"User\"(%1, %2) values (?, ?), (?, ?)"_qs.arg(first, second),
-                              first == u"Name" ? QVariantList{u"สมชาย ใจดี"_qs, 1024, u"Ann"_qs, 7}
-                                               : QVariantList{1024, u"สมชาย ใจดี"_qs, 7, u"Ann"_qs}));
+        if (columns.contains(u"UID") && columns.contains(u"Name"))
+            QVERIFY(
+                m_server.exec(u"insert into \"User\"(UID, Name) values (1024, 'สมชาย ใจดี'), (7, 'Ann')"_qs));
         QCOMPARE(accessControlPersonQuery(accessControl()), u"Select * from \"User\""_qs);
         const Expected<QList<AccessControlPerson>> persons = listAccessControlPersons(accessControl());
         QStringList items;

@@ -40,8 +40,6 @@ private Q_SLOTS:
         // filter: E person 15, R January 2024, D filtered; counts: written, without direction, incomplete
         addColumns<QString, QString, QString, QString>({"punches", "filter", "transactions", "counts"});
         addRow("the punch", "15|3|2024/01/09|17:30:00|2", "D", "3|15|2567/01/09 17:30:00|OUT|0|1", "1 0 0");
-        addRow("turn of the century", "15|3|1999/12/31|23:59:59|1", "D", "3|15|2542/12/31 23:59:59|IN|0|1",
-               "1 0 0");
         addRow("raw data is paired too", "7|1|2024/01/09|08:00:00|0;7|1|2024/01/09|17:00:00|0", "",
                "1|7|2567/01/09 08:00:00|IN|0|1 1|7|2567/01/09 17:00:00|OUT|0|1", "2 0 0");
         addRow("other codes left out and counted",
@@ -82,7 +80,6 @@ private Q_SLOTS:
             addPunch(u"%1|1|2024/01/09|08:00:00|0"_qs.arg(QLatin1String(person)));
         QVERIFY(exportAll().ok());
         const QStringList rows = transactions();
-        // the time-attendance program marks rows as processed; a second export writes them afresh
         QVERIFY(sql(u"update tblTransaction set Process = '1', Upload = '0'"_qs));
         QVERIFY(exportAll().ok());
         QCOMPARE(rows.size(), 5);

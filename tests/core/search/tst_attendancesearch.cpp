@@ -59,7 +59,6 @@ private Q_SLOTS:
     }
     void valuesReachTheWorkTableAsTheyAre()
     {
-        // more rows than one statement takes: every value in its own column, a null one as null
         QVERIFY(db().transaction());
         PreparedStatement insert(db(), u"insert into tblexport values(?,?,?,?,?,?)"_qs);
         for (int i = 0; i < 251; ++i)
@@ -69,8 +68,6 @@ private Q_SLOTS:
                  u"08:%1:%2"_qs.arg(i / 60, 2, 10, QChar(u'0')).arg(i % 60, 2, 10, QChar(u'0')),
                  QString::number(i % 4)}));
         QVERIFY(db().commit());
-        QList<int> bar;
-        m_progress.setListener([&bar](int v) { bar << v; });
         QVERIFY(
             searchPunches({u"select * from tblexport order by wTime"_qs, {}}, SearchMode::Copy, m_progress)
                 .ok());
@@ -80,8 +77,6 @@ private Q_SLOTS:
         QCOMPARE(
             QStringList({work[0], work[1], work[3], work[250]}),
             QStringList({u"0--08:00:000"_qs, u"ก๗108:00:011"_qs, u"ก๗-308:00:033"_qs, u"2501-08:04:102"_qs}));
-        QCOMPARE(QList<int>({bar[0], bar[99], bar[100], bar[199], bar[250]}),
-                 QList<int>({1, 100, 1, 100, 51}));
     }
     void queriesAndFailures()
     {
