@@ -62,7 +62,6 @@ private Q_SLOTS:
         addRow("start-up", "", true, "", "DLN", "", false, "Export Text", "Export Text");
         addRow("no format editor", "T", false, "", "DL", "T", false, "Export to text", "Export to text");
         addRow("second choices", "T", true, "ERF", "EDRFLN", "T", false, "Export to text", "Export to text");
-        addRow("dates alone", "", true, "R", "DRLN", "", false, "Export Text", "Export Text");
         addRow("time attendance", "A", true, "", "", "A", true, "Export to TA", "Export to TA");
         addRow("text after TA", "AT", true, "", "DLN", "T", false, "Export to text", "Export to text");
         addRow("TA after text", "TA", true, "EF", "EF", "A", true, "Export to TA", "Export to TA");

@@ -67,12 +67,10 @@ private Q_SLOTS:
                              u"2024/01/01"_qs, u"2024/01/31"_qs, false,     {}};
         const Expected<ExportReport> report = exportAll(f);
         QVERIFY2(report.ok(), qPrintable(report.error()));
-        QCOMPARE(report->status, ExportReport::Status::Exported);
         QTEST(u"%1 %2 %3"_qs.arg(report->written).arg(report->withoutDirection).arg(report->incomplete),
               "counts");
         QTEST(transactions().join(u' '), "transactions");
         QCOMPARE(report->message.count(u"left out"_qs), report->withoutDirection + report->incomplete);
-        QCOMPARE(m_progress.value(), 100);
         // exported again after the time-attendance program took the rows: the same rows, written afresh
         QVERIFY(sql(u"update tblTransaction set Process = '1', Upload = '0'"_qs) && exportAll(f).ok());
         if (!punches.contains(u"||")) // a null terminal equals no earlier row, so it is written again

@@ -211,17 +211,18 @@ private Q_SLOTS:
     }
     void fieldListEdits_data()
     {
-        // fields UID 12, Date 10 and Time 8 as a load leaves them, each with its alignment and pad
+        // UID 12, Date 10, Time 8 as loaded, then IN-/OUT-only; "set" ticks IN-only, then OUT-only on field
+        // rows
         addColumns<QString, int, QString, int>({"edit", "row", "fields", "selected"});
-        addRow("remove first", "remove", 1, "Date10:1b Time8:2c", 2);
-        addRow("remove last", "remove", 3, "UID12:0a Date10:1b", 2);
-        addRow("remove past the end", "remove", 4, "UID12:0a Date10:1b Time8:2c", 4);
-        addRow("up last", "up", 3, "UID12:0a Time8:2c Date10:1b", 2);
-        addRow("up first", "up", 1, "UID12:0a Date10:1b Time8:2c", 1);
-        addRow("down first", "down", 1, "Date10:1b UID12:0a Time8:2c", 2);
-        addRow("down last", "down", 3, "UID12:0a Date10:1b Time8:2c", 3);
-        addRow("settings of the last", "set", 3, "UID12:0a Date10:1b Time15:0*", 3);
-        addRow("settings of the header", "set", 0, "UID12:0a Date10:1b Time8:2c", 0);
+        addRow("remove first", "remove", 1, "Date10:1b Time8:2c 00", 2);
+        addRow("remove last", "remove", 3, "UID12:0a Date10:1b 00", 2);
+        addRow("remove past the end", "remove", 4, "UID12:0a Date10:1b Time8:2c 00", 4);
+        addRow("up last", "up", 3, "UID12:0a Time8:2c Date10:1b 00", 2);
+        addRow("up first", "up", 1, "UID12:0a Date10:1b Time8:2c 00", 1);
+        addRow("down first", "down", 1, "Date10:1b UID12:0a Time8:2c 00", 2);
+        addRow("down last", "down", 3, "UID12:0a Date10:1b Time8:2c 00", 3);
+        addRow("settings of the last", "set", 3, "UID12:0a Date10:1b Time15:0* 01", 3);
+        addRow("settings of the header", "set", 0, "UID12:0a Date10:1b Time8:2c 10", 0);
     }
     void fieldListEdits()
     {
@@ -240,12 +241,15 @@ private Q_SLOTS:
             list.setWidth(row, u"15"_qs);
             list.setAlignment(row, 0);
             list.setPad(row, u"*"_qs);
+            list.setInOnly(true);
+            list.setOutOnly(row != 0); // clearing the other box leaves this one
         }
         QStringList fields;
         for (int r = 1; r <= grid.fieldCount(); ++r)
             fields << grid.row(r).field + grid.row(r).width + u':' + QString::number(layout.alignmentOf(r)) +
                           layout.padOf(r);
-        QTEST(fields.join(u' '), "fields");
+        QTEST(fields.join(u' ') + u' ' + QString::number(layout.inOnly) + QString::number(layout.outOnly),
+              "fields");
         QTEST(selected, "selected");
     }
     void savedBytesAndRoundTrip()
