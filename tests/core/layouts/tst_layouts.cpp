@@ -85,7 +85,6 @@ private Q_SLOTS:
         addColumns<QString, int, int, int, QString, QString>(
             {"value", "length", "width", "alignment", "pad", "fitted"});
         addRow("longer value is cut", "123456789", 9, 4, 0, "0", "1234");
-        addRow("length equal to width", "ABCD", 4, 4, 1, "0", "ABCD");
         addRow("left", "AB", 2, 5, 0, ".", "AB...");
         addRow("right", "AB", 2, 5, 1, "0", "000AB");
         addRow("centre, odd shortfall is one pad longer", "AB", 2, 5, 2, "*", "**AB**");
@@ -183,6 +182,7 @@ private Q_SLOTS:
         addRow("width not a number keeps the delimiter", "UID|abc|1|0;Time|5|0|0", ",", dmy, "", "- 08:05",
                ",08:05");
         addRow("TAB", "UID|3|1|0;Time|5|0|0", "TAB", dmy, "", "- 08:05:03", "123\t08:05");
+        addRow("centre, even shortfall", "UID|5|2|*", ",", dmy, "", "", "*123*");
         addRow("space field", "UID|3|1|0;Space|3|1|-;UID|3|1|0", "", dmy, "", "", "123-- 123");
         addRow("terminal and group", "Kestrum ID|3|1|0;Group|2|0|x", ";", dmy, "", "", "002;7x");
         addRow("unknown last row: the delimiter before it stays", "UID|3|1|0;Badge|4|1|0", ",", dmy, "", "",
