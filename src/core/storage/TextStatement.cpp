@@ -71,7 +71,8 @@ public:
                 if (!SQL_SUCCEEDED(bound))
                     return diagnostics(SQL_HANDLE_STMT, m_statement);
             }
-            std::copy(v.utf16(), v.utf16() + v.size(), p.text.begin());
+            // constData(), not utf16(): that one turns a null text, the caller's too, into an empty one
+            std::copy_n(reinterpret_cast<const char16_t*>(v.constData()), v.size(), p.text.begin());
             p.length = v.isNull() ? SQL_NULL_DATA : static_cast<SQLLEN>(v.size() * sizeof(SQLWCHAR));
         }
         const SQLRETURN ran = SQLExecute(m_statement);
