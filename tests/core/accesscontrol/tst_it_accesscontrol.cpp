@@ -1,0 +1,224 @@
+#include "core/accesscontrol/AccessControlEmployees.h"
+#include "core/accesscontrol/AccessLogPull.h"
+#include "core/accesscontrol/QorClient.h"
+#include "core/platform/IniFile.h"
+#include "core/search/AttendanceSearch.h"
+#include "core/storage/Connections.h"
+#include "fixtures/AccessControlServer.h"
+#include "fixtures/FakePeer.h"
+#include "fixtures/QorSimProcess.h"
+#include "fixtures/TestFiles.h"
+#include "fixtures/TestRows.h"
+
+#include <QTemporaryDir>
+
+namespace {
+// A database the simulator cannot open: no such ODBC driver.
+const QString NoDatabase = u"Driver={TQ no such driver};Server=127.0.0.1"_qs;
+const QByteArray TwoLogs = "# test facilities\nfacility 3\nlog 1 1024 2 1 2024/01/05 08:00:00 0\n"
+                           "log 1 1024 2 1 2024/01/05 17:00:00 0\n";
+const QString Host = u"127.0.0.1"_qs;
+const QString Password = u"tarnish"_qs;
+
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost);
+    return probe.serverPort();
+}
+} // namespace
+
+// The access-control service's client against qor-sim and hostile peers, and the server's database
+// on a real PostgreSQL server.
+class TestItAccessControl : public QObject
+{
+    Q_OBJECT
+
+    AccessControlServer m_server;
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.error())); }
+    void cleanup() { Connections::close(Connections::AccessControlConnection); }
+
+    void initialisesCountsAndPulls()
+    {
+        QorSimProcess sim;
+        QVERIFY2(sim.start(TwoLogs, NoDatabase), qPrintable(sim.error()));
+        QorClient client;
+        QCOMPARE(client.QorGetFacRALToQor(1, 0), int(QorClient::NotConnected));
+        QCOMPARE(client.QorInitializeWithPassword(Host, sim.port(), Password), int(QorClient::Ready));
+        QVERIFY(client.isReady() && client.lastError().isEmpty());
+        QCOMPARE(client.pendingLogs(1), std::optional<quint32>(2));
+        QCOMPARE(client.pendingLogs(3), std::optional<quint32>(0));
+        QCOMPARE(client.pendingLogs(7), std::nullopt);
+        QCOMPARE(client.QorGetFacRALToQor(200, 0), int(QorClient::UnknownFacility));
+        QVERIFY(client.lastError().contains(u"facility 200"_qs));
+        // the simulator cannot reach its database: the logs stay with the facility
+        QCOMPARE(client.QorGetFacRALToQor(1, 1), int(QorClient::WriteFailed));
+        QVERIFY2(client.lastError().contains(u"could not write the logs of facility 1"_qs),
+                 qPrintable(client.lastError()));
+        QCOMPARE(client.lastCount(), 0u);
+        QCOMPARE(client.pendingLogs(1), std::optional<quint32>(2));
+        QVERIFY(client.isReady());
+        sim.stop();
+        QCOMPARE(client.QorGetFacRALToQor(1, 0), int(QorClient::NotConnected));
+        QVERIFY(!client.isReady());
+    }
+
+    void initFailures_data()
+    {
+        // peer: "sim" for the simulator, else what a hostile peer sends; port -1: the peer's
+        addColumns<QByteArray, QString, int, QString, int>({"peer", "host", "port", "password", "result"});
+        addRow("wrong password", QByteArray("sim"), Host, -1, "Tarnish", int(QorClient::PasswordRefused));
+        addRow("no host", QByteArray("sim"), " ", -1, Password, int(QorClient::Unreachable));
+        addRow("port 0", QByteArray("sim"), Host, 0, Password, int(QorClient::Unreachable));
+        addRow("port 65536", QByteArray("sim"), Host, 65536, Password, int(QorClient::Unreachable));
+        addRow("nobody listening", QByteArray("sim"), Host, int(closedPort()), Password,
+               int(QorClient::Unreachable));
+        addRow("silent", QByteArray(), Host, -1, Password, int(QorClient::NotTheService));
+        addRow("endless line", QByteArray(200000, 'A'), Host, -1, Password, int(QorClient::NotTheService));
+        addRow("garbage", QByteArray("SSH-2.0-x\r\n"), Host, -1, Password, int(QorClient::NotTheService));
+        addRow("truncated greeting", QByteArray("QOR"), Host, -1, Password, int(QorClient::NotTheService));
+        addRow("greeting then junk answer", QByteArray("QOR 1\nOK\x07\n"), Host, -1, Password,
+               int(QorClient::Broken));
+        addRow("greeting then close", QByteArray("QOR 1\n"), Host, -1, Password, int(QorClient::Broken));
+        addRow("refused with another code", QByteArray("QOR 1\r\nERR 500 down\r\n"), Host, -1, Password,
+               int(QorClient::Broken));
+    }
+    void initFailures()
+    {
+        QFETCH(QByteArray, peer);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QFETCH(QString, password);
+        QorSimProcess sim;
+        std::optional<FakePeer> fake;
+        if (peer == "sim")
+            QVERIFY2(sim.start(TwoLogs, NoDatabase), qPrintable(sim.error()));
+        else
+            fake.emplace(peer, peer == "QOR 1\n");
+        QorClient client;
+        client.setAnswerTimeout(1000);
+        QTEST(client.QorInitializeWithPassword(host,
+                                               port >= 0 ? port
+                                               : fake    ? fake->port()
+                                                         : sim.port(),
+                                               password),
+              "result");
+        QVERIFY(!client.isReady() && !client.lastError().isEmpty());
+        QCOMPARE(client.pendingLogs(1), std::nullopt);
+    }
+
+    void pullAnswers_data()
+    {
+        addColumns<QByteArray, int, QString>({"answer", "result", "error"});
+        addRow("count", QByteArray("OK 5\n"), int(QorClient::Pulled), "");
+        addRow("no count", QByteArray("OK\n"), int(QorClient::NoAnswer), "out of turn");
+        addRow("garbage", QByteArray("\x01\x02\n"), int(QorClient::NoAnswer), "out of turn");
+        addRow("another error code", QByteArray("ERR 403 who\n"), int(QorClient::NoAnswer),
+               "refused facility 1: who");
+        addRow("silent", QByteArray(), int(QorClient::NoAnswer), "did not answer");
+        addRow("endless line", QByteArray(5000, '1'), int(QorClient::NoAnswer), "out of turn");
+    }
+    void pullAnswers()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, result);
+        QFETCH(QString, error);
+        FakePeer peer("QOR 1\nOK\n" + answer);
+        QorClient client;
+        client.setPullTimeout(500);
+        QCOMPARE(client.QorInitializeWithPassword(Host, peer.port(), Password), int(QorClient::Ready));
+        QCOMPARE(client.QorGetFacRALToQor(1, 0), result);
+        QCOMPARE(client.lastCount(), result == QorClient::Pulled ? 5u : 0u);
+        QCOMPARE(client.isReady(), result == QorClient::Pulled || error.startsWith(u"refused"_qs));
+        QVERIFY2(client.lastError().contains(error), qPrintable(client.lastError()));
+    }
+
+    void connectRemembersOnlyAWorkingLogin()
+    {
+        QTemporaryDir dir;
+        const AppPaths paths(dir.path());
+        QVERIFY(
+            writeIniValue(u"text"_qs, u"DRIVERSQL"_qs, PostgresServer::driverName(), paths.settingsFile()));
+        const QByteArray before = TestFiles::read(paths.settingsFile());
+        AccessControlLogin login = m_server.login();
+        login.password = u"wrong"_qs;
+        const Outcome refused = connectAccessControl(login, paths);
+        QVERIFY2(refused.error().startsWith(
+                     u"Cannot connect to the database QORSQL on 127.0.0.1,%1 through the ODBC "
+                     "driver \"%2\":\n"_qs.arg(login.port, PostgresServer::driverName())),
+                 qPrintable(refused.error()));
+        QVERIFY(!Connections::get(Connections::AccessControlConnection).isValid());
+        QCOMPARE(TestFiles::read(paths.settingsFile()), before);
+        const Outcome connected = connectAccessControl(m_server.login(), paths);
+        QVERIFY2(connected.ok(), qPrintable(connected.error()));
+        QVERIFY(Connections::get(Connections::AccessControlConnection).isOpen());
+        QCOMPARE(readAccessControlLogin(paths).password, AccessControlServer::password());
+    }
+
+    void personsOfTheUserTable()
+    {
+        QVERIFY(!listAccessControlPersons(QSqlDatabase()).ok());
+        QVERIFY(openAccessControlDatabase(m_server.login(), PostgresServer::driverName()).ok());
+        const QSqlDatabase db = Connections::get(Connections::AccessControlConnection);
+        QVERIFY(m_server.exec(u"insert into \"User\"(UID, Name) values (1024, 'สมชาย ใจดี'), (7, 'Ann')"_qs));
+        QCOMPARE(accessControlPersonQuery(db), u"Select * from \"User\""_qs);
+        const Expected<QList<AccessControlPerson>> persons = listAccessControlPersons(db);
+        QVERIFY2(persons.ok(), qPrintable(persons.error()));
+        QStringList items;
+        for (const AccessControlPerson& p : *persons)
+            items << p.item();
+        QCOMPARE(items, (QStringList{u"1024     สมชาย ใจดี"_qs, u"7     Ann"_qs}));
+        // a person table without one of the two columns is reported, not listed with empty values
+        for (const QString& column : {u"Name"_qs, u"UID"_qs}) {
+            QVERIFY(m_server.exec(u"alter table \"User\" rename column %1 to Other"_qs.arg(column)));
+            const Expected<QList<AccessControlPerson>> broken = listAccessControlPersons(db);
+            QVERIFY(m_server.exec(u"alter table \"User\" rename column Other to %1"_qs.arg(column)));
+            QVERIFY2(broken.error().contains(u"no UID or Name column"_qs), qPrintable(broken.error()));
+        }
+    }
+
+    void pulledLogsAreSearched()
+    {
+        QVERIFY(openAccessControlDatabase(m_server.login(), PostgresServer::driverName()).ok());
+        QVERIFY(m_server.exec(u"insert into FacDefinition(FacID) values (0), (255), (256), (-1), (null)"_qs));
+        QorSimProcess sim;
+        QVERIFY2(sim.start("facility 0\nfacility 255\nlog 255 7 2 1 2024/01/05 08:00:00 0\n"
+                           "log 255 7 2 1 2024/01/05 17:30:00 0\n",
+                           m_server.odbcConnectionString(), m_server.postgres().processEnvironment()),
+                 qPrintable(sim.error()));
+        QorClient client;
+        const Expected<AccessLogPullReport> report =
+            AccessLogPull(Connections::get(Connections::AccessControlConnection), client)
+                .run(u"127.0.0.1"_qs, sim.port(), 1);
+        QVERIFY2(report.ok() && report->initialised,
+                 qPrintable(report.ok() ? report->initError : report.error()));
+        QCOMPARE(report->pulled, (QList<quint8>{0, 255}));
+        QCOMPARE(report->skippedFacilities, (QStringList{u"256"_qs, u"-1"_qs, u"(empty)"_qs}));
+        QVERIFY2(report->facilityErrors.isEmpty(), qPrintable(report->warnings()));
+        QVERIFY(!client.isReady());
+        const AccessLogPullReport refused =
+            *AccessLogPull(Connections::get(Connections::AccessControlConnection), client)
+                 .run(Host, closedPort(), 1);
+        QVERIFY(!refused.initialised && !refused.initError.isEmpty() && refused.pulled.isEmpty());
+        // the search reads them as punches of the local work table
+        QTemporaryDir dir;
+        QVERIFY(openLocalDatabase(AppPaths(dir.path())).ok());
+        RunProgress progress;
+        QVERIFY(searchAccessControlPunches({u"select * from RALog order by UID ASC,Date ASC"_qs, {}},
+                                           SearchMode::Pairing, progress)
+                    .ok());
+        Expected<QSqlQuery> q =
+            executeStatement(Connections::get(Connections::LocalConnection),
+                             u"select HID||FID||GID||' '||wDate||' '||wTime||' '||Status from tblExport1"_qs);
+        QStringList rows;
+        while (q.ok() && q->next())
+            rows << q->value(0).toString();
+        QCOMPARE(rows, (QStringList{u"721 2024/01/05 08:00:00 1"_qs, u"721 2024/01/05 17:30:00 2"_qs}));
+        Connections::close(Connections::LocalConnection);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestItAccessControl)
+#include "tst_it_accesscontrol.moc"
