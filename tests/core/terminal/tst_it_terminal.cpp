@@ -9,8 +9,11 @@
 #include "fixtures/TestRows.h"
 #include "fixtures/Tq90SimProcess.h"
 
-#include <QDir>
 #include <QTemporaryDir>
+
+using namespace Tq90Result;
+using Tq90Protocol::Command;
+using Status = TerminalSyncResult::Status;
 
 namespace {
 const QString Loopback = u"127.0.0.1"_qs;
@@ -29,470 +32,357 @@ class TestTerminalClient : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void badArguments();
-    void connectFailures_data();
-    void connectFailures();
-    void sessions();
-    void downloadsAndErasesLog();
-    void keyIsDemanded();
-    void injectedCodesReachCaller_data();
-    void injectedCodesReachCaller();
-    void hostileTerminal_data();
-    void hostileTerminal();
-    void logSizeLimit_data();
-    void logSizeLimit();
-    void fingerEnrolVerifyIdentify();
-    void captureFailuresAndDoors();
-    void controlPortAndQuit();
-    void sync_data();
-    void sync();
-    void syncByEntry();
-
-private:
     std::unique_ptr<Tq90SimProcess> m_sim;
     std::unique_ptr<Tq90Client> m_client;
     int m_handle = 0;
-};
 
-void TestTerminalClient::init()
-{
-    m_sim = std::make_unique<Tq90SimProcess>();
-    QVERIFY(m_sim->start());
-    m_client = std::make_unique<Tq90Client>(1500);
-    m_handle = 0;
-    QCOMPARE(m_client->Tq90Initialize(m_handle, Loopback, m_sim->port()), 0);
-    QVERIFY(m_handle != 0);
-}
-
-void TestTerminalClient::cleanup()
-{
-    m_client.reset();
-    m_sim.reset();
-    Connections::close(Connections::LocalConnection);
-}
-
-void TestTerminalClient::badArguments()
-{
-    int size = -5;
-    QCOMPARE(m_client->Tq90GetLogSize(12345, size), Tq90Result::BadArgument);
-    QCOMPARE(size, -5);
-    QByteArray small(10, '\0');
-    QCOMPARE(m_client->Tq90GetLogData(m_handle, 11, small), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90GetLogData(m_handle, -1, small), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90DownloadRawImage(m_handle, small), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90Identify(m_handle, small), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90StoreSample(m_handle, 5), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90StoreSample(m_handle, -1), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90Verify(m_handle, QString(17, u'1'), 0, 0), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90Verify(m_handle, QString(16, u'1'), 0, 0), Tq90Result::NoImage);
-    QCOMPARE(m_client->Tq90Verify(m_handle, QString(), 0, 0), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90Verify(m_handle, u"漢"_qs, 0, 0), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90StoreTemplate(m_handle, u"a\0b"_qs, 0, 0, 0), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90EraseLogDataIfSize(m_handle, -1), Tq90Result::BadArgument);
-    QVERIFY(m_client->isOpen(m_handle));
-}
-
-void TestTerminalClient::connectFailures_data()
-{
-    // port -1: the hostile peer's, which sends peer and then closes when asked to
-    addColumns<QString, int, QByteArray, bool, int>({"ip", "port", "peer", "close", "result"});
-    using Tq90Protocol::Command;
-    QByteArray badCrc = Tq90Protocol::encodeReply(Command::Hello, 0);
-    badCrc[Tq90Protocol::HeaderBytes] = 0x7f;
-    const QByteArray hello = Tq90Protocol::encodeReply(Command::Hello, 0);
-    addRow("port 0", Loopback, 0, QByteArray(), false, Tq90Result::BadArgument);
-    addRow("port 65536", Loopback, 65536, QByteArray(), false, Tq90Result::BadArgument);
-    addRow("blank ip", "   ", 5001, QByteArray(), false, Tq90Result::BadArgument);
-    addRow("nobody listening", Loopback, int(closedPort()), QByteArray(), false, Tq90Result::SocketError);
-    addRow("garbage", Loopback, -1, QByteArray("HTTP/1.1 400 Bad Request\r\n\r\n"), false,
-           Tq90Result::SocketError);
-    addRow("truncated frame, then closed", Loopback, -1, hello.left(8), true, Tq90Result::SocketError);
-    addRow("truncated frame, then silent", Loopback, -1, hello.left(8), false, Tq90Result::Timeout);
-    addRow("silent", Loopback, -1, QByteArray(), false, Tq90Result::Timeout);
-    addRow("bad checksum", Loopback, -1, badCrc, false, Tq90Result::CrcError);
-    addRow("answer to another command", Loopback, -1, Tq90Protocol::encodeReply(Command::Bye, 0), false,
-           Tq90Result::SocketError);
-    addRow("answer without a result", Loopback, -1,
-           Tq90Protocol::encodeFrame(QByteArray(4, char(Command::Hello))), false, Tq90Result::SocketError);
-    addRow("hello refused", Loopback, -1, Tq90Protocol::encodeReply(Command::Hello, 85), false, 85);
-}
-
-void TestTerminalClient::connectFailures()
-{
-    QFETCH(QString, ip);
-    QFETCH(int, port);
-    QFETCH(QByteArray, peer);
-    QFETCH(bool, close);
-    std::optional<FakePeer> fake;
-    if (port < 0)
-        fake.emplace(peer, close);
-    m_client->setTimeout(300);
-    int handle = 0;
-    QTEST(m_client->Tq90Initialize(handle, ip, fake ? fake->port() : port), "result");
-    QCOMPARE(handle, 0);
-    int other = 0;
-    QCOMPARE(m_client->Tq90Initialize(other, Loopback, m_sim->port()), 0);
-    QCOMPARE(other, m_handle + 1);
-}
-
-void TestTerminalClient::sessions()
-{
-    int second = 0;
-    QCOMPARE(m_client->Tq90Initialize(second, Loopback, m_sim->port()), 0);
-    QVERIFY(second != m_handle && second != 0);
-    QCOMPARE(m_client->Tq90Terminate(second), 0);
-    QVERIFY(!m_client->isOpen(second));
-    QCOMPARE(m_client->Tq90Terminate(second), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90OpenDoor(second), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90OpenDoor(m_handle), 0);
-    QCOMPARE(m_client->Tq90OpenDoor(m_handle), 0);
-    QCOMPARE(m_sim->command(u"doors"_qs), u"ok doors 2"_qs);
-}
-
-void TestTerminalClient::downloadsAndErasesLog()
-{
-    const QByteArray log = generateLog(1000, 7);
-    for (int i = 0; i < 1000; i += 250) {
-        const LogRecord r = LogRecord::decode(log.constData() + i * LogRecord::Size);
-        QVERIFY(m_sim->ok(u"punch %1 %2 %3 %4"_qs.arg(r.userId).arg(r.terminal).arg(r.group).arg(r.status)));
-    }
-    int size = -1;
-    QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
-    QCOMPARE(size, 4 * LogRecord::Size);
-    QByteArray buffer(size + 1, '\x55');
-    QCOMPARE(m_client->Tq90GetLogData(m_handle, size, buffer), 0);
-    QCOMPARE(buffer.at(size), '\x55');
-    QCOMPARE(LogRecord::decode(buffer.constData() + 16).userId,
-             LogRecord::decode(log.constData() + 250 * 16).userId);
-    QCOMPARE(m_client->Tq90EraseLogDataIfSize(m_handle, size - 16), Tq90Result::BadArgument);
-    QCOMPARE(m_client->Tq90EraseLogData(m_handle), 0);
-    QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
-    QCOMPARE(size, 0);
-    QByteArray none;
-    QCOMPARE(m_client->Tq90GetLogData(m_handle, 0, none), 0);
-    QVERIFY(m_sim->ok(u"punch 77"_qs));
-    QCOMPARE(m_client->Tq90EraseLogDataIfSize(m_handle, 16), 0);
-    QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
-    QCOMPARE(size, 0);
-}
-
-void TestTerminalClient::keyIsDemanded()
-{
-    QVERIFY(m_sim->ok(u"require-key on"_qs));
-    int other = 0;
-    QCOMPARE(m_client->Tq90Initialize(other, Loopback, m_sim->port()), 0);
-    int size = 0;
-    QCOMPARE(m_client->Tq90GetLogSize(other, size), Tq90Result::KeyNotSet);
-    QCOMPARE(m_client->Tq90ExchangeKey(other), 0);
-    QCOMPARE(m_client->Tq90GetLogSize(other, size), 0);
-    QCOMPARE(m_client->Tq90OpenDoor(other), 0);
-    // the key belongs to the session
-    QCOMPARE(m_client->Tq90Terminate(other), 0);
-    QCOMPARE(m_client->Tq90Initialize(other, Loopback, m_sim->port()), 0);
-    QCOMPARE(m_client->Tq90OpenDoor(other), Tq90Result::KeyNotSet);
-    // a terminal that does not prove it took the key
-    QVERIFY(m_sim->ok(u"misbehave ExchangeKey short"_qs));
-    QCOMPARE(m_client->Tq90ExchangeKey(other), Tq90Result::SocketError);
-}
-
-void TestTerminalClient::injectedCodesReachCaller_data()
-{
-    addColumns<QString, int>({"function", "code"});
-    int code = 65;
-    for (const char* f : {"GetLogSize", "GetLogData", "EraseLogData", "ExchangeKey", "OpenDoor",
-                          "CheckFinger", "CaptureImage", "DownloadRawImage", "ProcessImage", "StoreSample",
-                          "StoreTemplate", "Verify", "Identify"})
-        QTest::newRow(f) << QString::fromLatin1(f) << code++;
-}
-
-void TestTerminalClient::injectedCodesReachCaller()
-{
-    QFETCH(QString, function);
-    QFETCH(int, code);
-    QVERIFY(m_sim->ok(u"generate 3"_qs));
-    QVERIFY(m_sim->ok(u"fail %1 %2"_qs.arg(function).arg(code)));
-    QByteArray buffer(Tq90Protocol::RawImageBytes, '\0');
-    int size = 0;
-    const QHash<QString, std::function<int()>> calls = {
-        {u"GetLogSize"_qs,
-         [&] {
-             return m_client->Tq90GetLogSize(m_handle, size);
-         }},
-        {u"GetLogData"_qs,
-         [&] {
-             return m_client->Tq90GetLogData(m_handle, 48, buffer);
-         }},
-        {u"EraseLogData"_qs,
-         [&] {
-             return m_client->Tq90EraseLogData(m_handle);
-         }},
-        {u"ExchangeKey"_qs,
-         [&] {
-             return m_client->Tq90ExchangeKey(m_handle);
-         }},
-        {u"OpenDoor"_qs,
-         [&] {
-             return m_client->Tq90OpenDoor(m_handle);
-         }},
-        {u"CheckFinger"_qs,
-         [&] {
-             return m_client->Tq90CheckFinger(m_handle);
-         }},
-        {u"CaptureImage"_qs,
-         [&] {
-             return m_client->Tq90CaptureImage(m_handle);
-         }},
-        {u"DownloadRawImage"_qs,
-         [&] {
-             return m_client->Tq90DownloadRawImage(m_handle, buffer);
-         }},
-        {u"ProcessImage"_qs,
-         [&] {
-             return m_client->Tq90ProcessImage(m_handle);
-         }},
-        {u"StoreSample"_qs,
-         [&] {
-             return m_client->Tq90StoreSample(m_handle, 0);
-         }},
-        {u"StoreTemplate"_qs,
-         [&] {
-             return m_client->Tq90StoreTemplate(m_handle, u"1"_qs, 0, 0, 0);
-         }},
-        {u"Verify"_qs,
-         [&] {
-             return m_client->Tq90Verify(m_handle, u"1"_qs, 0, 0);
-         }},
-        {u"Identify"_qs, [&] {
-             return m_client->Tq90Identify(m_handle, buffer);
-         }}};
-    QCOMPARE(calls[function](), code);
-    // the fault was for one call only; the session goes on
-    QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
-    QCOMPARE(size, 48);
-}
-
-void TestTerminalClient::hostileTerminal_data()
-{
-    addColumns<QString, int, bool>({"behaviour", "result", "sessionSurvives"});
-    addRow("silent", "silent", Tq90Result::Timeout, false);
-    addRow("bad checksum", "corrupt", Tq90Result::CrcError, true);
-    addRow("drops mid-transfer", "drop", Tq90Result::SocketError, false);
-    addRow("answer without data", "short", Tq90Result::SocketError, false);
-    addRow("giant length", "giant", Tq90Result::SocketError, false);
-    addRow("trickles byte by byte", "trickle", Tq90Result::Timeout, false);
-}
-
-void TestTerminalClient::hostileTerminal()
-{
-    QFETCH(QString, behaviour);
-    QFETCH(bool, sessionSurvives);
-    QVERIFY(m_sim->ok(u"generate 20000"_qs));
-    QVERIFY(m_sim->ok(u"misbehave GetLogData %1"_qs.arg(behaviour)));
-    m_client->setTimeout(300);
-    QByteArray buffer(20000 * 16, '\0');
-    QTEST(m_client->Tq90GetLogData(m_handle, 20000 * 16, buffer), "result");
-    QCOMPARE(m_client->isOpen(m_handle), sessionSurvives);
-    int size = 0;
-    QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), sessionSurvives ? 0 : Tq90Result::SocketError);
-    int fresh = 0;
-    QCOMPARE(m_client->Tq90Initialize(fresh, Loopback, m_sim->port()), 0);
-    QCOMPARE(m_client->Tq90GetLogData(fresh, 20000 * 16, buffer), 0);
-}
-
-void TestTerminalClient::logSizeLimit_data()
-{
-    addColumns<QString, int>({"size", "result"});
-    addRow("2^31", "2147483648", Tq90Result::SocketError);
-    addRow("4 GiB - 1", "4294967295", Tq90Result::SocketError);
-    addRow("just above 64 MiB", "67108865", Tq90Result::SocketError);
-    addRow("64 MiB", "67108864", Tq90Result::Ok);
-}
-
-void TestTerminalClient::logSizeLimit()
-{
-    QFETCH(QString, size);
-    QVERIFY(m_sim->ok(u"fake-size "_qs + size));
-    int reported = 123;
-    QTEST(m_client->Tq90GetLogSize(m_handle, reported), "result");
-    QCOMPARE(reported, size == u"67108864" ? 67108864 : 123);
-}
-
-void TestTerminalClient::fingerEnrolVerifyIdentify()
-{
-    QByteArray image(Tq90Protocol::RawImageBytes, '\x7f');
-    QByteArray id(Tq90Protocol::IdentifyBytes, 'x');
-    QCOMPARE(m_client->Tq90Identify(m_handle, id), Tq90Result::NoImage);
-    QCOMPARE(m_client->Tq90CheckFinger(m_handle), Tq90Result::NoImage);
-    QVERIFY(m_sim->ok(u"place 123456 2"_qs));
-    QCOMPARE(m_client->Tq90CheckFinger(m_handle), 0);
-    for (int s = 0; s < 5; ++s) {
-        QCOMPARE(m_client->Tq90CaptureImage(m_handle), 0);
-        QCOMPARE(m_client->Tq90DownloadRawImage(m_handle, image), 0);
-        QCOMPARE(m_client->Tq90ProcessImage(m_handle), 0);
-        QCOMPARE(m_client->Tq90StoreSample(m_handle, s), 0);
-    }
-    QVERIFY(image.count('\x28') > 1000); // ridges were drawn
-    QCOMPARE(m_client->Tq90Verify(m_handle, u"123456"_qs, 1, 2), Tq90Result::UserDatabaseEmpty);
-    QCOMPARE(m_client->Tq90StoreTemplate(m_handle, u"123456"_qs, 1, 2, 0), 0);
-    QCOMPARE(m_client->Tq90Verify(m_handle, u"123456"_qs, 1, 2), 0);
-    QCOMPARE(m_client->Tq90Verify(m_handle, u"999"_qs, 1, 2), Tq90Result::UserNotFound);
-    QCOMPARE(m_client->Tq90Identify(m_handle, id), 0);
-    QCOMPARE(id, QByteArray("123456").leftJustified(Tq90Protocol::IdentifyBytes, '\0'));
-    QCOMPARE(m_client->Tq90StoreTemplate(m_handle, u"123456"_qs, 1, 2, 0), Tq90Result::BadArgument);
-    // another finger is not this user's
-    QVERIFY(m_sim->ok(u"place 123456 3"_qs));
-    QCOMPARE(m_client->Tq90CaptureImage(m_handle), 0);
-    QCOMPARE(m_client->Tq90ProcessImage(m_handle), 0);
-    QCOMPARE(m_client->Tq90Verify(m_handle, u"123456"_qs, 1, 2), Tq90Result::UnknownUser);
-    QCOMPARE(m_client->Tq90Identify(m_handle, id), Tq90Result::UnknownUser);
-    for (int s = 0; s < 5; ++s)
-        QCOMPARE(m_client->Tq90StoreSample(m_handle, s), 0);
-    QCOMPARE(m_client->Tq90StoreTemplate(m_handle, u"123456"_qs, 1, 2, 0), Tq90Result::UserExists);
-    QVERIFY(m_sim->command(u"templates"_qs).startsWith(u"ok templates 1 123456:1:2:0"_qs));
-}
-
-void TestTerminalClient::captureFailuresAndDoors()
-{
-    QCOMPARE(m_client->Tq90CaptureImage(m_handle), Tq90Result::NoImage);
-    QVERIFY(m_sim->ok(u"place 5"_qs));
-    QVERIFY(m_sim->ok(u"capture-fail 66 2"_qs));
-    QCOMPARE(m_client->Tq90CaptureImage(m_handle), Tq90Result::BadQuality);
-    QCOMPARE(m_client->Tq90CaptureImage(m_handle), Tq90Result::BadQuality);
-    QCOMPARE(m_client->Tq90CaptureImage(m_handle), 0);
-    QVERIFY(m_sim->ok(u"lift"_qs));
-    QCOMPARE(m_client->Tq90CheckFinger(m_handle), Tq90Result::NoImage);
-}
-
-void TestTerminalClient::controlPortAndQuit()
-{
-    Tq90SimProcess sim;
-    QVERIFY(sim.start({u"--control-port"_qs, u"0"_qs, u"--require-key"_qs}));
-    QTcpSocket control;
-    control.connectToHost(QHostAddress::LocalHost, sim.controlPort());
-    QVERIFY(control.waitForConnected(3000));
-    const auto ask = [&control](const QByteArray& line) {
-        control.write(line + '\n');
-        while (!control.canReadLine()) {
-            if (!control.waitForReadyRead(3000))
-                return QByteArray();
-        }
-        return control.readLine().trimmed();
-    };
-    QCOMPARE(ask("punch 42 3 1 2"), QByteArray("ok log 16 bytes"));
-    QCOMPARE(ask("require-key off"), QByteArray("ok require-key off"));
-    QVERIFY(ask("nonsense").startsWith("error:"));
-    int handle = 0;
-    QCOMPARE(m_client->Tq90Initialize(handle, Loopback, sim.port()), 0);
-    QByteArray log(16, '\0');
-    QCOMPARE(m_client->Tq90GetLogData(handle, 16, log), 0);
-    const LogRecord r = LogRecord::decode(log.constData());
-    QCOMPARE(QList<int>({int(r.userId), r.terminal, r.group, r.status}), QList<int>({42, 3, 1, 2}));
-    // the simulator ends cleanly while clients are still connected
-    QCOMPARE(ask("quit"), QByteArray("ok bye"));
-    QCOMPARE(m_client->Tq90OpenDoor(handle), Tq90Result::SocketError);
-    QCOMPARE(m_sim->command(u"quit"_qs), u"ok bye"_qs);
-}
-
-void TestTerminalClient::sync_data()
-{
-    // the simulator holds 30 punches and punch 4242; left: bytes on the terminal afterwards
-    addColumns<QString, int, int, int, QString>({"fault", "afterwards", "status", "left", "summary"});
-    using S = TerminalSyncResult::Status;
-    const int keep = int(TerminalSync::Afterwards::Keep);
-    const int check = int(TerminalSync::Afterwards::Check);
-    const int erase = int(TerminalSync::Afterwards::Erase);
-    addRow("keep", "", keep, int(S::Stored), 496, "read 31, new 31, kept$");
-    addRow("check", "", check, int(S::Stored), 496, "read 31, new 31, kept$");
-    addRow("erase", "", erase, int(S::Stored), 0, "read 31, new 31, erased$");
-    addRow("empty log", "clear-log", erase, int(S::Empty), 0, "log empty$");
-    addRow("a punch came during the download", "misbehave GetLogData grow", erase, int(S::Stored), 512,
-           "read 31, new 31, not erased: The terminal's log changed during the download");
-    addRow("a punch the database lost", "lose 4242", erase, int(S::Stored), 496,
-           "read 31, new 31, not erased: Punch 31 of 31 of the log (user 4242");
-    addRow("a punch the database lost, kept", "lose 4242", keep, int(S::Stored), 496,
-           "read 31, new 31, kept$");
-    addRow("a punch the database lost, checked", "lose 4242", check, int(S::Stored), 496,
-           "read 31, new 31, kept (Punch 31 of 31 of the log (user 4242");
-    addRow("erase refused", "fail EraseLogData 88", erase, int(S::Stored), 496,
-           "read 31, new 31, not erased: Erasing the log failed: Hardware error! The log on the terminal was "
-           "not");
-    addRow("database refuses", "refuse 4242", erase, int(S::StoreError), 496, "failed: Converting the log");
-    addRow("download refused", "fail GetLogData 70", erase, int(S::TerminalError), 496, "failed: No space!");
-    addRow("size no terminal holds", "fake-size 67108865", erase, int(S::TerminalError), 496,
-           "failed: The terminal reports a log of 67108865 bytes");
-    addRow("log file is a folder", "folder", erase, int(S::WriteError), 496, "failed: Cannot write ");
-    addRow("full file system", "full", erase, int(S::WriteError), 496, "failed: Cannot write ");
-}
-
-void TestTerminalClient::sync()
-{
-    QFETCH(QString, fault);
-    QFETCH(int, afterwards);
-    QFETCH(int, status);
-    QTemporaryDir dir;
-    const AppPaths paths(dir.path());
-    QVERIFY(m_sim->ok(u"generate 30"_qs) && m_sim->ok(u"punch 4242"_qs));
-    QVERIFY(TestFiles::write(paths.logFile(), "earlier log"));
-    QVERIFY(openLocalDatabase(paths).ok());
-    const QString trigger = u"CREATE TRIGGER t BEFORE INSERT ON tblexport WHEN NEW.HID = '4242' BEGIN SELECT "
-                            "RAISE(%1); END"_qs;
-    if (fault == u"lose 4242")
-        QVERIFY(
-            executeStatement(Connections::get(Connections::LocalConnection), trigger.arg(u"IGNORE"_qs)).ok());
-    else if (fault == u"refuse 4242")
-        QVERIFY(
-            executeStatement(Connections::get(Connections::LocalConnection), trigger.arg(u"ABORT, 'full'"_qs))
-                .ok());
-    else if (fault == u"folder")
-        QVERIFY(QFile::remove(paths.logFile()) && QDir().mkdir(paths.logFile()));
-    else if (!fault.isEmpty() && fault != u"full")
-        QVERIFY(m_sim->ok(fault));
-    TerminalSync sync(paths);
-    TerminalSyncResult result;
+private Q_SLOTS:
+    void init()
     {
+        m_sim = std::make_unique<Tq90SimProcess>();
+        QVERIFY(m_sim->start());
+        m_client = std::make_unique<Tq90Client>(1500);
+        QCOMPARE(m_client->Tq90Initialize(m_handle, Loopback, m_sim->port()), 0);
+    }
+    void cleanup()
+    {
+        m_client.reset();
+        m_sim.reset();
+        Connections::close(Connections::LocalConnection);
+    }
+
+    void badArguments()
+    {
+        int size = -5;
+        QCOMPARE(m_client->Tq90GetLogSize(m_handle + 1, size), BadArgument);
+        QCOMPARE(size, -5);
+        QByteArray small(10, '\0');
+        QCOMPARE(m_client->Tq90GetLogData(m_handle, 11, small), BadArgument);
+        QCOMPARE(m_client->Tq90GetLogData(m_handle, -1, small), BadArgument);
+        QCOMPARE(m_client->Tq90DownloadRawImage(m_handle, small), BadArgument);
+        QCOMPARE(m_client->Tq90Identify(m_handle, small), BadArgument);
+        QCOMPARE(m_client->Tq90StoreSample(m_handle, 5), BadArgument);
+        QCOMPARE(m_client->Tq90StoreSample(m_handle, -1), BadArgument);
+        QCOMPARE(m_client->Tq90Verify(m_handle, QString(17, u'1'), 0, 0), BadArgument);
+        QCOMPARE(m_client->Tq90Verify(m_handle, QString(16, u'1'), 0, 0), NoImage);
+        QCOMPARE(m_client->Tq90Verify(m_handle, QString(), 0, 0), BadArgument);
+        QCOMPARE(m_client->Tq90Verify(m_handle, u"漢"_qs, 0, 0), BadArgument);
+        QCOMPARE(m_client->Tq90StoreTemplate(m_handle, u"a\0b"_qs, 0, 0, 0), BadArgument);
+        QCOMPARE(m_client->Tq90EraseLogDataIfSize(m_handle, -1), BadArgument);
+        QVERIFY(m_client->isOpen(m_handle));
+    }
+
+    void connectFailures_data()
+    {
+        // port -1: a hostile peer's, which sends peer and then closes when asked to
+        addColumns<QString, int, QByteArray, bool, int>({"ip", "port", "peer", "close", "result"});
+        QByteArray badCrc = Tq90Protocol::encodeReply(Command::Hello, 0);
+        badCrc[Tq90Protocol::HeaderBytes] = 0x7f;
+        const QByteArray hello = Tq90Protocol::encodeReply(Command::Hello, 0);
+        addRow("port 0", Loopback, 0, QByteArray(), false, BadArgument);
+        addRow("port 65536", Loopback, 65536, QByteArray(), false, BadArgument);
+        addRow("blank ip", "   ", 5001, QByteArray(), false, BadArgument);
+        addRow("nobody listening", Loopback, int(closedPort()), QByteArray(), false, SocketError);
+        addRow("garbage", Loopback, -1, QByteArray("HTTP/1.1 400 Bad Request\r\n\r\n"), false, SocketError);
+        addRow("truncated frame, then closed", Loopback, -1, hello.left(8), true, SocketError);
+        addRow("truncated frame, then silent", Loopback, -1, hello.left(8), false, Timeout);
+        addRow("silent", Loopback, -1, QByteArray(), false, Timeout);
+        addRow("bad checksum", Loopback, -1, badCrc, false, CrcError);
+        addRow("answer to another command", Loopback, -1, Tq90Protocol::encodeReply(Command::Bye, 0), false,
+               SocketError);
+        addRow("answer without a result", Loopback, -1,
+               Tq90Protocol::encodeFrame(QByteArray(4, char(Command::Hello))), false, SocketError);
+        addRow("hello refused", Loopback, -1, Tq90Protocol::encodeReply(Command::Hello, 85), false, 85);
+    }
+    void connectFailures()
+    {
+        QFETCH(int, port);
+        QFETCH(QByteArray, peer);
+        QFETCH(bool, close);
+        std::optional<FakePeer> fake;
+        if (port < 0)
+            fake.emplace(peer, close);
+        m_client->setTimeout(300);
+        int handle = 0;
+        QFETCH(QString, ip);
+        QTEST(m_client->Tq90Initialize(handle, ip, fake ? fake->port() : port), "result");
+        QCOMPARE(handle, 0);
+        QCOMPARE(m_client->Tq90Initialize(handle, Loopback, m_sim->port()), 0);
+        QCOMPARE(handle, m_handle + 1);
+        QCOMPARE(m_client->Tq90Terminate(handle), 0);
+        QVERIFY(!m_client->isOpen(handle));
+        QCOMPARE(m_client->Tq90Terminate(handle), BadArgument);
+        QCOMPARE(m_client->Tq90OpenDoor(handle), BadArgument);
+        QCOMPARE(m_client->Tq90OpenDoor(m_handle), 0);
+        QCOMPARE(m_sim->command(u"doors"_qs), u"ok doors 1"_qs);
+    }
+
+    void downloadsAndErasesLog()
+    {
+        const QByteArray log = generateLog(1000, 7);
+        for (int i = 0; i < 1000; i += 250) {
+            const LogRecord r = LogRecord::decode(log.constData() + i * LogRecord::Size);
+            QVERIFY(
+                m_sim->ok(u"punch %1 %2 %3 %4"_qs.arg(r.userId).arg(r.terminal).arg(r.group).arg(r.status)));
+        }
+        int size = -1;
+        QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
+        QCOMPARE(size, 4 * LogRecord::Size);
+        QByteArray buffer(size + 1, '\x55');
+        QCOMPARE(m_client->Tq90GetLogData(m_handle, size, buffer), 0);
+        QCOMPARE(buffer.at(size), '\x55');
+        QCOMPARE(LogRecord::decode(buffer.constData() + 16).userId,
+                 LogRecord::decode(log.constData() + 4000).userId);
+        QCOMPARE(m_client->Tq90EraseLogDataIfSize(m_handle, size - 16), BadArgument);
+        QCOMPARE(m_client->Tq90EraseLogData(m_handle), 0);
+        QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
+        QCOMPARE(size, 0);
+        QByteArray none;
+        QCOMPARE(m_client->Tq90GetLogData(m_handle, 0, none), 0);
+        QVERIFY(m_sim->ok(u"punch 77"_qs));
+        QCOMPARE(m_client->Tq90EraseLogDataIfSize(m_handle, 16), 0);
+        QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
+        QCOMPARE(size, 0);
+    }
+
+    void keyAndInjectedCodes()
+    {
+        QVERIFY(m_sim->ok(u"require-key on"_qs));
+        int other = 0;
+        QCOMPARE(m_client->Tq90Initialize(other, Loopback, m_sim->port()), 0);
+        int size = 0;
+        QCOMPARE(m_client->Tq90GetLogSize(other, size), KeyNotSet);
+        QCOMPARE(m_client->Tq90ExchangeKey(other), 0);
+        QCOMPARE(m_client->Tq90OpenDoor(other), 0);
+        // the key belongs to the session
+        QCOMPARE(m_client->Tq90Terminate(other), 0);
+        QCOMPARE(m_client->Tq90Initialize(other, Loopback, m_sim->port()), 0);
+        QCOMPARE(m_client->Tq90OpenDoor(other), KeyNotSet);
+        QVERIFY(m_sim->ok(u"misbehave ExchangeKey short"_qs));
+        QCOMPARE(m_client->Tq90ExchangeKey(other), SocketError);
+        // a code the terminal answers once reaches the caller, and the session goes on
+        QVERIFY(m_sim->ok(u"require-key off"_qs) && m_sim->ok(u"generate 3"_qs));
+        QByteArray buffer(Tq90Protocol::RawImageBytes, '\0');
+        const QList<std::pair<QString, std::function<int()>>> calls = {
+            {u"GetLogSize"_qs,
+             [&] {
+                 return m_client->Tq90GetLogSize(m_handle, size);
+             }},
+            {u"GetLogData"_qs,
+             [&] {
+                 return m_client->Tq90GetLogData(m_handle, 48, buffer);
+             }},
+            {u"ExchangeKey"_qs,
+             [&] {
+                 return m_client->Tq90ExchangeKey(m_handle);
+             }},
+            {u"DownloadRawImage"_qs,
+             [&] {
+                 return m_client->Tq90DownloadRawImage(m_handle, buffer);
+             }},
+            {u"StoreTemplate"_qs,
+             [&] {
+                 return m_client->Tq90StoreTemplate(m_handle, u"1"_qs, 0, 0, 0);
+             }},
+            {u"Identify"_qs, [&] {
+                 return m_client->Tq90Identify(m_handle, buffer);
+             }}};
+        for (const auto& [function, call] : calls) {
+            QVERIFY(m_sim->ok(u"fail %1 90"_qs.arg(function)));
+            QCOMPARE(call(), BadFlash);
+            QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), 0);
+            QCOMPARE(size, 48);
+        }
+    }
+
+    void hostileTerminal_data()
+    {
+        addColumns<QString, int, bool>({"behaviour", "result", "sessionSurvives"});
+        addRow("silent", "silent", Timeout, false);
+        addRow("bad checksum", "corrupt", CrcError, true);
+        addRow("drops mid-transfer", "drop", SocketError, false);
+        addRow("answer without data", "short", SocketError, false);
+        addRow("giant length", "giant", SocketError, false);
+        addRow("trickles byte by byte", "trickle", Timeout, false);
+    }
+    void hostileTerminal()
+    {
+        QFETCH(QString, behaviour);
+        QFETCH(bool, sessionSurvives);
+        QVERIFY(m_sim->ok(u"generate 20000"_qs));
+        QVERIFY(m_sim->ok(u"misbehave GetLogData %1"_qs.arg(behaviour)));
+        m_client->setTimeout(300);
+        QByteArray buffer(20000 * 16, '\0');
+        QTEST(m_client->Tq90GetLogData(m_handle, 20000 * 16, buffer), "result");
+        QCOMPARE(m_client->isOpen(m_handle), sessionSurvives);
+        int size = 0;
+        QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), sessionSurvives ? 0 : SocketError);
+        int fresh = 0;
+        QCOMPARE(m_client->Tq90Initialize(fresh, Loopback, m_sim->port()), 0);
+        QCOMPARE(m_client->Tq90GetLogData(fresh, 20000 * 16, buffer), 0);
+    }
+
+    void logSizeLimit_data()
+    {
+        addColumns<QString, int>({"size", "result"});
+        addRow("2^31", "2147483648", SocketError);
+        addRow("4 GiB - 1", "4294967295", SocketError);
+        addRow("just above 64 MiB", "67108865", SocketError);
+        addRow("64 MiB", "67108864", Ok);
+    }
+    void logSizeLimit()
+    {
+        QFETCH(QString, size);
+        QFETCH(int, result);
+        QVERIFY(m_sim->ok(u"fake-size "_qs + size));
+        int reported = 123;
+        QCOMPARE(m_client->Tq90GetLogSize(m_handle, reported), result);
+        QCOMPARE(reported, result == Ok ? 67108864 : 123);
+    }
+
+    void fingers()
+    {
+        QByteArray image(Tq90Protocol::RawImageBytes, '\x7f');
+        QByteArray id(Tq90Protocol::IdentifyBytes, 'x');
+        QCOMPARE(m_client->Tq90CaptureImage(m_handle), NoImage);
+        QVERIFY(m_sim->ok(u"place 123456 2"_qs) && m_sim->ok(u"capture-fail 66 1"_qs));
+        QCOMPARE(m_client->Tq90CheckFinger(m_handle), 0);
+        QCOMPARE(m_client->Tq90CaptureImage(m_handle), BadQuality);
+        for (int s = 0; s < 5; ++s) {
+            QCOMPARE(m_client->Tq90CaptureImage(m_handle), 0);
+            QCOMPARE(m_client->Tq90DownloadRawImage(m_handle, image), 0);
+            QCOMPARE(m_client->Tq90ProcessImage(m_handle), 0);
+            QCOMPARE(m_client->Tq90StoreSample(m_handle, s), 0);
+        }
+        QVERIFY(image.count('\x28') > 1000); // ridges were drawn
+        QCOMPARE(m_client->Tq90StoreTemplate(m_handle, u"123456"_qs, 1, 2, 0), 0);
+        QCOMPARE(m_client->Tq90Verify(m_handle, u"123456"_qs, 1, 2), 0);
+        QCOMPARE(m_client->Tq90Verify(m_handle, u"123456"_qs, 1, 3), UserNotFound);
+        QCOMPARE(m_client->Tq90Identify(m_handle, id), 0);
+        QCOMPARE(id, QByteArray("123456").leftJustified(Tq90Protocol::IdentifyBytes, '\0'));
+        QVERIFY(m_sim->command(u"templates"_qs).startsWith(u"ok templates 1 123456:1:2:0"_qs));
+        QVERIFY(m_sim->ok(u"lift"_qs));
+        QCOMPARE(m_client->Tq90CheckFinger(m_handle), NoImage);
+    }
+
+    void controlPortAndQuit()
+    {
+        Tq90SimProcess sim;
+        QVERIFY(sim.start({u"--control-port"_qs, u"0"_qs, u"--require-key"_qs}));
+        QTcpSocket control;
+        control.connectToHost(QHostAddress::LocalHost, sim.controlPort());
+        QVERIFY(control.waitForConnected(3000));
+        const auto ask = [&control](const QByteArray& line) {
+            control.write(line + '\n');
+            while (!control.canReadLine() && control.waitForReadyRead(3000)) {
+            }
+            return control.readLine().trimmed();
+        };
+        QCOMPARE(ask("punch 42 3 1 2"), QByteArray("ok log 16 bytes"));
+        QCOMPARE(ask("require-key off"), QByteArray("ok require-key off"));
+        QVERIFY(ask("nonsense").startsWith("error:"));
+        int handle = 0;
+        QCOMPARE(m_client->Tq90Initialize(handle, Loopback, sim.port()), 0);
+        QByteArray log(16, '\0');
+        QCOMPARE(m_client->Tq90GetLogData(handle, 16, log), 0);
+        const LogRecord r = LogRecord::decode(log.constData());
+        QCOMPARE(QList<int>({int(r.userId), r.terminal, r.group, r.status}), QList<int>({42, 3, 1, 2}));
+        // the simulator ends cleanly while clients are still connected
+        QCOMPARE(ask("quit"), QByteArray("ok bye"));
+        QCOMPARE(m_client->Tq90OpenDoor(handle), SocketError);
+        QCOMPARE(m_sim->command(u"quit"_qs), u"ok bye"_qs);
+    }
+    void sync_data()
+    {
+        // the simulator holds 30 punches and punch 4242; left: bytes on the terminal afterwards; a
+        // summary ending in $ is the whole summary
+        addColumns<QString, TerminalSync::Afterwards, Status, int, QString>(
+            {"fault", "afterwards", "status", "left", "summary"});
+        const auto keep = TerminalSync::Afterwards::Keep;
+        const auto check = TerminalSync::Afterwards::Check;
+        const auto erase = TerminalSync::Afterwards::Erase;
+        const QString read = u"read 31, new 31, "_qs;
+        const QString lost = u"Punch 31 of 31 of the log (user 4242"_qs;
+        addRow("keep", "", keep, Status::Stored, 496, read + u"kept$"_qs);
+        addRow("check", "", check, Status::Stored, 496, read + u"kept$"_qs);
+        addRow("erase", "", erase, Status::Stored, 0, read + u"erased$"_qs);
+        addRow("empty log", "clear-log", erase, Status::Empty, 0, "log empty$");
+        addRow("a punch came during the download", "misbehave GetLogData grow", erase, Status::Stored, 512,
+               read + u"not erased: The terminal's log changed during the download"_qs);
+        addRow("a punch the database lost", "lose", erase, Status::Stored, 496,
+               read + u"not erased: "_qs + lost);
+        addRow("a punch the database lost, kept", "lose", keep, Status::Stored, 496, read + u"kept$"_qs);
+        addRow("a punch the database lost, checked", "lose", check, Status::Stored, 496,
+               read + u"kept ("_qs + lost);
+        addRow("erase refused", "fail EraseLogData 88", erase, Status::Stored, 496,
+               read +
+                   u"not erased: Erasing the log failed: Hardware error! The log on the terminal was not"_qs);
+        addRow("database refuses", "refuse", erase, Status::StoreError, 496, "failed: Converting the log");
+        addRow("download refused", "fail GetLogData 70", erase, Status::TerminalError, 496,
+               "failed: No space!");
+        addRow("size no terminal holds", "fake-size 67108865", erase, Status::TerminalError, 496,
+               "failed: The terminal reports a log of 67108865 bytes");
+        addRow("log file is a folder", "folder", erase, Status::WriteError, 496, "failed: Cannot write ");
+        addRow("full file system", "full", erase, Status::WriteError, 496, "failed: Cannot write ");
+    }
+    void sync()
+    {
+        QFETCH(QString, fault);
+        QFETCH(Status, status);
+        QFETCH(QString, summary);
+        QTemporaryDir dir;
+        const AppPaths paths(dir.path());
+        QVERIFY(m_sim->ok(u"generate 30"_qs) && m_sim->ok(u"punch 4242"_qs));
+        QVERIFY(TestFiles::write(paths.logFile(), "earlier log") && openLocalDatabase(paths).ok());
+        if (fault == u"lose" || fault == u"refuse")
+            QVERIFY(executeStatement(
+                        Connections::get(Connections::LocalConnection),
+                        u"CREATE TRIGGER t BEFORE INSERT ON tblexport WHEN NEW.HID = '4242' BEGIN "
+                        "SELECT RAISE(%1); END"_qs.arg(fault == u"lose" ? u"IGNORE" : u"ABORT, 'no'"))
+                        .ok());
+        else if (fault == u"folder")
+            QVERIFY(QFile::remove(paths.logFile()) && QDir().mkdir(paths.logFile()));
+        else if (!fault.isEmpty() && fault != u"full")
+            QVERIFY(m_sim->ok(fault));
         std::optional<FileSizeLimit> full;
         if (fault == u"full")
             full.emplace(100);
-        result = sync.run(*m_client, m_handle, TerminalSync::Afterwards(afterwards));
+        QFETCH(TerminalSync::Afterwards, afterwards);
+        const TerminalSyncResult result = TerminalSync(paths).run(*m_client, m_handle, afterwards);
+        full.reset();
+        QCOMPARE(result.status, status);
+        if (summary.endsWith(u'$'))
+            QCOMPARE(result.summary() + u'$', summary);
+        QVERIFY2(result.summary().startsWith(summary.remove(u'$')), qPrintable(result.summary()));
+        QCOMPARE(result.failed(), summary.startsWith(u"failed"_qs) || summary.contains(u"not erased"_qs));
+        QCOMPARE(result.erased, summary.endsWith(u", erased"_qs));
+        QVERIFY(m_sim->ok(u"fake-size off"_qs));
+        int left = -1;
+        QCOMPARE(m_client->Tq90GetLogSize(m_handle, left), 0);
+        QTEST(left, "left");
+        const bool downloaded = status == Status::Stored || status == Status::StoreError;
+        if (fault != u"folder")
+            QCOMPARE(TestFiles::read(paths.logFile()).size(), downloaded ? 31 * 16 + 1 : 11);
     }
-    QFETCH(QString, summary);
-    QCOMPARE(int(result.status), status);
-    if (summary.endsWith(u'$'))
-        QCOMPARE(result.summary() + u'$', summary);
-    QVERIFY2(result.summary().startsWith(summary.chopped(summary.endsWith(u'$'))),
-             qPrintable(result.summary()));
-    QCOMPARE(result.failed(), summary.startsWith(u"failed"_qs) || summary.contains(u"not erased"_qs));
-    QCOMPARE(result.erased, summary.endsWith(u", erased$"_qs));
-    QVERIFY(m_sim->ok(u"fake-size off"_qs));
-    int left = -1;
-    QCOMPARE(m_client->Tq90GetLogSize(m_handle, left), 0);
-    QTEST(left, "left");
-    const bool downloaded = status == int(TerminalSyncResult::Status::Stored) ||
-                            status == int(TerminalSyncResult::Status::StoreError);
-    if (fault != u"folder")
-        QCOMPARE(TestFiles::read(paths.logFile()).size(), downloaded ? 31 * 16 + 1 : 11);
-}
 
-void TestTerminalClient::syncByEntry()
-{
-    QTemporaryDir dir;
-    QVERIFY(m_sim->ok(u"generate 3"_qs));
-    TerminalSync sync{AppPaths(dir.path())};
-    const TerminalSyncResult erased =
-        sync.run(TerminalEntry{u"Front"_qs, Loopback, m_sim->port(), true}, 1500);
-    QCOMPARE(erased.summary(), u"read 3, new 3, erased"_qs);
-    QVERIFY(m_sim->ok(u"generate 3"_qs));
-    QCOMPARE(sync.run(TerminalEntry{u"Front"_qs, Loopback, m_sim->port(), false}, 1500).summary(),
-             u"read 3, new 0, kept"_qs);
-    const TerminalSyncResult refused =
-        sync.run(TerminalEntry{u"Back"_qs, Loopback, closedPort(), true}, 1500);
-    QCOMPARE(int(refused.status), int(TerminalSyncResult::Status::ConnectError));
-    QCOMPARE(refused.summary(), u"failed: Failed to connect to TQ90! Internal socket error!"_qs);
-    QVERIFY(refused.failed());
-}
+    void syncByEntry()
+    {
+        QTemporaryDir dir;
+        QVERIFY(m_sim->ok(u"generate 3"_qs));
+        TerminalSync sync{AppPaths(dir.path())};
+        const TerminalSyncResult erased =
+            sync.run(TerminalEntry{u"Front"_qs, Loopback, m_sim->port(), true}, 1500);
+        QCOMPARE(erased.summary(), u"read 3, new 3, erased"_qs);
+        QVERIFY(m_sim->ok(u"generate 3"_qs));
+        QCOMPARE(sync.run(TerminalEntry{u"Front"_qs, Loopback, m_sim->port(), false}, 1500).summary(),
+                 u"read 3, new 0, kept"_qs);
+        const TerminalSyncResult refused =
+            sync.run(TerminalEntry{u"Back"_qs, Loopback, closedPort(), true}, 1500);
+        QCOMPARE(int(refused.status), int(Status::ConnectError));
+        QCOMPARE(refused.summary(), u"failed: Failed to connect to TQ90! Internal socket error!"_qs);
+        QVERIFY(refused.failed());
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTerminalClient)
 #include "tst_it_terminal.moc"

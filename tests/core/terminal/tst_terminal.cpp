@@ -1,4 +1,3 @@
-#include "core/platform/AppPaths.h"
 #include "core/storage/Connections.h"
 #include "core/terminal/LogConversion.h"
 #include "core/terminal/LogRecord.h"
@@ -9,56 +8,32 @@
 #include "fixtures/TestFiles.h"
 #include "fixtures/TestRows.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 using namespace Tq90Protocol;
+using State = FrameParser::State;
 
 namespace {
+QSqlDatabase db()
+{
+    return Connections::get(Connections::LocalConnection);
+}
 
 QStringList rows()
 {
-    auto q =
-        executeStatement(Connections::get(Connections::LocalConnection),
-                         u"select HID,FID,GID,wDate,wTime,Status from tblexport order by 1,2,3,4,5,6"_qs);
+    auto q = executeStatement(db(), u"select HID||'|'||FID||'|'||GID||'|'||wDate||'|'||wTime||'|'||Status r "
+                                    "from tblexport order by r"_qs);
     QStringList out;
-    while (q.ok() && q->next()) {
-        QStringList v;
-        for (int i = 0; i < 6; ++i)
-            v << q->value(i).toString();
-        out << v.join(u'|');
-    }
+    while (q.ok() && q->next())
+        out << q->value(0).toString();
     return out;
 }
 
-bool insertRow(const QString& hid)
-{
-    return executeStatement(
-               Connections::get(Connections::LocalConnection),
-               u"Insert into tblexport(HID,FID,GID,wDate,wTime,Status) values(?,'1','0','2024/03/04',"
-               "'08:00:00','0')"_qs,
-               {hid})
-        .ok();
-}
-
-QByteArray record(std::uint64_t user, int second = 0)
-{
-    LogRecord r;
-    r.userId = user;
-    r.terminal = 1;
-    r.year = 2024;
-    r.month = 3;
-    r.day = 4;
-    r.hour = 8;
-    r.second = static_cast<std::uint8_t>(second);
-    return r.encode();
-}
-
-QByteArray records(int first, int count)
+QByteArray records(int first, int count = 1, int second = 0)
 {
     QByteArray log;
     for (int i = 0; i < count; ++i)
-        log += record(first + i);
+        log += LogRecord{std::uint64_t(first + i), 1, 0, 2024, 3, 4, 8, 0, std::uint8_t(second), 0}.encode();
     return log;
 }
 
@@ -68,7 +43,6 @@ QByteArray header(std::uint32_t length)
     appendU32(h, length);
     return h;
 }
-
 } // namespace
 
 // The terminal's wire format, the terminals file and the conversion of a downloaded log into the
@@ -77,34 +51,6 @@ class TestTerminal : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup();
-    void errorText();
-    void frames();
-    void parser_data();
-    void parser();
-    void commandNames();
-    void portText_data();
-    void portText();
-    void terminalsFile_data();
-    void terminalsFile();
-    void decodesRecord_data();
-    void decodesRecord();
-    void wholeRecords_data();
-    void wholeRecords();
-    void oversizedFileIsRefused();
-    void repeats_data();
-    void repeats();
-    void failureLeavesTableAsItWas_data();
-    void failureLeavesTableAsItWas();
-    void verifiesStoredLog_data();
-    void verifiesStoredLog();
-    void progress_data();
-    void progress();
-
-private:
-    QSqlDatabase db() const { return Connections::get(Connections::LocalConnection); }
     bool writeLog(const QByteArray& bytes) { return TestFiles::write(m_paths->logFile(), bytes); }
     Expected<ConversionResult> convert(std::optional<qint64> logBytes = std::nullopt)
     {
@@ -112,465 +58,359 @@ private:
     }
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<AppPaths> m_paths;
-};
 
-void TestTerminal::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_paths = std::make_unique<AppPaths>(m_dir->path());
-    const Outcome opened = openLocalDatabase(*m_paths);
-    QVERIFY2(opened.ok(), qPrintable(opened.error()));
-}
-
-void TestTerminal::cleanup()
-{
-    Connections::close(Connections::LocalConnection);
-}
-
-void TestTerminal::errorText()
-{
-    const QList<std::pair<int, const char*>> table = {{48, "Internal socket error!"},
-                                                      {49, "Encryption Key is not set!"},
-                                                      {65, "No image!"},
-                                                      {66, "Captured image bad quality!"},
-                                                      {67, "Captured image is too little points!"},
-                                                      {68, "User database is empty!"},
-                                                      {69, "Unknown user!"},
-                                                      {70, "No space!"},
-                                                      {71, "Bad argument!"},
-                                                      {73, "CRC error!"},
-                                                      {74, "Receive data time out!"},
-                                                      {77, "The user does not exist!"},
-                                                      {78, "The User ID existed!"},
-                                                      {79, "The sample is very similar!"},
-                                                      {85, "Unknown command!"},
-                                                      {88, "Hardware error!"},
-                                                      {90, "Bad flash!"},
-                                                      {91, "Too many VIP Users!"},
-                                                      {0, "Unknown error!"},
-                                                      {47, "Unknown error!"},
-                                                      {50, "Unknown error!"},
-                                                      {72, "Unknown error!"},
-                                                      {92, "Unknown error!"}};
-    for (const auto& [code, text] : table)
-        QCOMPARE(Tq90ErrorText(code), QString::fromLatin1(text));
-}
-
-void TestTerminal::frames()
-{
-    QCOMPARE(crc32(QByteArrayLiteral("123456789")), 0xCBF43926U);
-    QCOMPARE(crc32(QByteArray()), 0U);
-    const QByteArray frame = encodeReply(Command::GetLogSize, -7, "abc");
-    QByteArray expected = QByteArray::fromHex("545108000000"
-                                              "10f9ffffff616263");
-    appendU32(expected, crc32(expected.mid(HeaderBytes)));
-    QCOMPARE(frame, expected);
-    FrameParser parser;
-    for (qsizetype i = 0; i + 1 < frame.size(); ++i) {
-        parser.append(frame.mid(i, 1));
-        QCOMPARE(parser.next(), FrameParser::State::NeedMore);
-        QCOMPARE(parser.pending(), i < 5 ? 0 : frame.size() - i - 1);
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_paths = std::make_unique<AppPaths>(m_dir->path());
+        QVERIFY(openLocalDatabase(*m_paths).ok());
     }
-    QCOMPARE(parser.buffered(), frame.size() - 1);
-    parser.append(frame.right(1) + encodeRequest(Command::Hello));
-    QCOMPARE(parser.next(), FrameParser::State::Frame);
-    QCOMPARE(parser.payload().toHex(), QByteArray("10f9ffffff616263"));
-    QCOMPARE(static_cast<qint32>(readU32(parser.payload().constData() + 1)), -7);
-    QCOMPARE(parser.next(), FrameParser::State::Frame);
-    QCOMPARE(parser.payload(), QByteArray(1, char(Command::Hello)));
-    QCOMPARE(parser.next(), FrameParser::State::NeedMore);
-}
+    void cleanup() { Connections::close(Connections::LocalConnection); }
 
-void TestTerminal::parser_data()
-{
-    addColumns<QByteArray, qint64, int>({"bytes", "max", "state"}); // FrameParser::State
-    const int needMore = int(FrameParser::State::NeedMore);
-    const int broken = int(FrameParser::State::Broken);
-    QByteArray damaged = encodeRequest(Command::OpenDoor, "xyz");
-    damaged[HeaderBytes + 1] = 'Q';
-    addRow("header short of 6 bytes", header(1).left(5), qint64(10), needMore);
-    addRow("length 1", header(1), qint64(10), needMore);
-    addRow("length 0", header(0), qint64(10), broken);
-    addRow("length at the largest", header(10), qint64(10), needMore);
-    addRow("length past the largest", header(11), qint64(10), broken);
-    addRow("length of 4 GiB", header(0xFFFFFFFFU), MaxPayloadBytes, broken);
-    addRow("just above the largest log", header(quint32(MaxPayloadBytes + 1)), MaxPayloadBytes, broken);
-    addRow("first magic byte wrong", QByteArray("XQ\1\0\0\0", 6), qint64(10), broken);
-    addRow("second magic byte wrong", QByteArray("TX\1\0\0\0", 6), qint64(10), broken);
-    addRow("not our protocol", QByteArray("HTTP/1.1 200 OK\r\n"), MaxPayloadBytes, broken);
-    addRow("damaged checksum", damaged, MaxPayloadBytes, int(FrameParser::State::BadCrc));
-}
+    void errorText()
+    {
+        const QString table =
+            u"48 Internal socket error!|49 Encryption Key is not set!|65 No image!|66 Captured "
+            "image bad quality!|67 Captured image is too little points!|68 User database is "
+            "empty!|69 Unknown user!|70 No space!|71 Bad argument!|73 CRC error!|74 Receive data "
+            "time out!|77 The user does not exist!|78 The User ID existed!|79 The sample is very "
+            "similar!|85 Unknown command!|88 Hardware error!|90 Bad flash!|91 Too many VIP Users!|"
+            "0 Unknown error!|47 Unknown error!|50 Unknown error!|72 Unknown error!|92 Unknown "
+            "error!"_qs;
+        for (const QString& entry : table.split(u'|'))
+            QCOMPARE(Tq90ErrorText(entry.section(u' ', 0, 0).toInt()), entry.section(u' ', 1));
+    }
 
-void TestTerminal::parser()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(qint64, max);
-    QFETCH(int, state);
-    FrameParser parser(max);
-    parser.append(bytes);
-    QCOMPARE(int(parser.next()), state);
-    QCOMPARE(parser.brokenReason().isEmpty(), state != int(FrameParser::State::Broken));
-    if (state == int(FrameParser::State::BadCrc)) {
+    void frames()
+    {
+        QCOMPARE(crc32(QByteArrayLiteral("123456789")), 0xCBF43926U);
+        QCOMPARE(crc32(QByteArray()), 0U);
+        const QByteArray frame = encodeReply(Command::GetLogSize, -7, "abc");
+        QByteArray expected = QByteArray::fromHex("5451 08000000 10 f9ffffff 616263");
+        appendU32(expected, crc32(expected.mid(HeaderBytes)));
+        QCOMPARE(frame, expected);
+        FrameParser parser;
+        for (qsizetype i = 0; i + 1 < frame.size(); ++i) {
+            parser.append(frame.mid(i, 1));
+            QCOMPARE(parser.next(), State::NeedMore);
+            QCOMPARE(parser.pending(), i < 5 ? 0 : frame.size() - i - 1);
+        }
+        parser.append(frame.right(1) + encodeRequest(Command::Hello));
+        QCOMPARE(parser.next(), State::Frame);
+        QCOMPARE(parser.payload(), expected.mid(HeaderBytes, 8));
+        QCOMPARE(qint32(readU32(parser.payload().constData() + 1)), -7);
+        QCOMPARE(parser.next(), State::Frame);
+        QCOMPARE(parser.payload(), QByteArray(1, char(Command::Hello)));
+        QCOMPARE(parser.next(), State::NeedMore);
         QCOMPARE(parser.buffered(), 0);
-        QVERIFY(parser.payload().isEmpty());
     }
-}
 
-void TestTerminal::commandNames()
-{
-    QCOMPARE(commandFromName(u" Tq90GetLogData"_qs), Command::GetLogData);
-    QCOMPARE(commandFromName(u"eraselogdata"_qs), Command::EraseLogData);
-    QCOMPARE(commandFromName(u"TQ90Initialize"_qs), Command::Hello);
-    QVERIFY(!commandFromName(u"Format"_qs).has_value());
-    QCOMPARE(commandName(Command::Identify), u"Identify"_qs);
-    QCOMPARE(commandName(Command(0x7f)), u"0x7f"_qs);
-    QCOMPARE(commandFromByte(0x37), Command::Identify);
-    QCOMPARE(commandFromByte(0x01), Command::Hello);
-    QVERIFY(!commandFromByte(0x38).has_value());
-}
+    void parser_data()
+    {
+        addColumns<QByteArray, qint64, State>({"bytes", "max", "state"});
+        QByteArray damaged = encodeRequest(Command::OpenDoor, "xyz");
+        damaged[HeaderBytes + 1] = 'Q';
+        addRow("header short of 6 bytes", header(1).left(5), qint64(10), State::NeedMore);
+        addRow("length 1", header(1), qint64(10), State::NeedMore);
+        addRow("length 0", header(0), qint64(10), State::Broken);
+        addRow("length at the largest", header(10), qint64(10), State::NeedMore);
+        addRow("length past the largest", header(11), qint64(10), State::Broken);
+        addRow("length of 4 GiB", header(0xFFFFFFFFU), MaxPayloadBytes, State::Broken);
+        addRow("above the largest log", header(quint32(MaxPayloadBytes + 1)), MaxPayloadBytes, State::Broken);
+        addRow("first magic byte wrong", QByteArray("XQ\1\0\0\0", 6), qint64(10), State::Broken);
+        addRow("second magic byte wrong", QByteArray("TX\1\0\0\0", 6), qint64(10), State::Broken);
+        addRow("damaged checksum", damaged, MaxPayloadBytes, State::BadCrc);
+    }
+    void parser()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(qint64, max);
+        QFETCH(State, state);
+        FrameParser parser(max);
+        parser.append(bytes);
+        QCOMPARE(parser.next(), state);
+        QCOMPARE(parser.brokenReason().isEmpty(), state != State::Broken);
+        QCOMPARE(parser.buffered(), state == State::BadCrc ? 0 : bytes.size());
+    }
 
-void TestTerminal::portText_data()
-{
-    addColumns<QString, QString>({"text", "parsed"});
-    addRow("port", " 5001 ", "5001");
-    addRow("negative", "-1", "-1");
-    addRow("largest", "2147483647", "2147483647");
-    addRow("smallest", "-2147483648", "-2147483648");
-    addRow("one too large", "2147483648", "Overflow");
-    addRow("one too small", "-2147483649", "Overflow");
-    addRow("beyond 64 bits", "+99999999999999999999", "Overflow");
-    addRow("negative beyond 64 bits", "-99999999999999999999", "Overflow");
-    addRow("letters", "50a1", "Type mismatch");
-    addRow("sign alone", "-", "Type mismatch");
-    addRow("empty", "", "Type mismatch");
-}
+    void commandNames()
+    {
+        QCOMPARE(commandFromName(u" Tq90GetLogData"_qs), Command::GetLogData);
+        QCOMPARE(commandFromName(u"TQ90Initialize"_qs), Command::Hello);
+        QVERIFY(!commandFromName(u"Format"_qs).has_value());
+        QCOMPARE(commandName(Command::Identify), u"Identify"_qs);
+        QCOMPARE(commandName(Command(0x7f)), u"0x7f"_qs);
+        QCOMPARE(commandFromByte(0x37), Command::Identify);
+        QVERIFY(!commandFromByte(0x38).has_value());
+    }
 
-void TestTerminal::portText()
-{
-    QFETCH(QString, text);
-    const Expected<qint32> port = ParsePortText(text);
-    QTEST(port.ok() ? QString::number(*port) : port.error(), "parsed");
-}
+    void portText_data()
+    {
+        addColumns<QString, QString>({"text", "parsed"});
+        addRow("port", " 5001 ", "5001");
+        addRow("largest", "2147483647", "2147483647");
+        addRow("smallest", "-2147483648", "-2147483648");
+        addRow("one too large", "2147483648", "Overflow");
+        addRow("one too small", "-2147483649", "Overflow");
+        addRow("beyond 64 bits", "+99999999999999999999", "Overflow");
+        addRow("letters", "50a1", "Type mismatch");
+        addRow("sign alone", "-", "Type mismatch");
+    }
+    void portText()
+    {
+        QFETCH(QString, text);
+        const Expected<qint32> port = ParsePortText(text);
+        QTEST(port.ok() ? QString::number(*port) : port.error(), "parsed");
+    }
 
-void TestTerminal::terminalsFile_data()
-{
-    // read: "name|ip|port|erase" per terminal, or the failure's text
-    addColumns<QByteArray, QString>({"file", "read"});
-    addRow(
-        "two doors",
-        QByteArray("; c\r\n[Front door]\r\nIP = 10.0.0.5 \r\nPort=5005\r\nErase=YES\r\n[Back]\r\nip=h\r\n"),
-        "Front door|10.0.0.5|5005|1;Back|h|5001|0");
-    addRow("port 1, erase no", QByteArray("[A]\r\nIP=h\r\nPort=1\r\nErase=No\r\n"), "A|h|1|0");
-    addRow("port 65535", QByteArray("[A]\r\nIP=h\r\nPort=65535\r\n"), "A|h|65535|0");
-    addRow("port 0", QByteArray("[A]\r\nIP=h\r\nPort=0\r\n"), "[A]: Port is 0");
-    addRow("port 65536", QByteArray("[A]\r\nIP=h\r\nPort=65536\r\n"), "[A]: Port is 65536");
-    addRow("port not a number", QByteArray("[A]\r\nIP=h\r\nPort=x\r\n"), "[A]: Port is x");
-    addRow("no terminal", QByteArray("IP=10.0.0.5\r\n"), "names no terminal");
-    addRow("no name", QByteArray("[]\r\nIP=h\r\n"), "[]: a terminal needs a name");
-    addRow("no IP", QByteArray("[A]\r\nIP= \r\n"), "[A]: IP is missing");
-    addRow("erase neither yes nor no", QByteArray("[A]\r\nIP=h\r\nErase=true\r\n"), "[A]: Erase is true");
-    addRow("same name twice", QByteArray("[A]\r\nIP=h\r\n[a]\r\nIP=g\r\n"), "[a]: the name is used twice");
-    addRow("missing file", QByteArray(), "does not exist");
-    addRow("folder", QByteArray("/"), "is not a regular file");
-    addRow("larger than 1 MiB", QByteArray(1024 * 1024 + 1, ';'), "holds 1048577 bytes");
-    addRow("1 MiB", "[A]\r\nIP=h\r\n" + QByteArray(1024 * 1024 - 12, ';'), "A|h|5001|0");
-}
+    void terminalsFile_data()
+    {
+        addColumns<QByteArray, QString>({"file", "read"}); // "name|ip|port|erase;..." or the failure
+        addRow("two doors", QByteArray("[Front door]\nIP = 10.0.0.5 \nPort=5005\nErase=YES\n[Back]\nip=h\n"),
+               "Front door|10.0.0.5|5005|1;Back|h|5001|0");
+        addRow("port 1, erase no", QByteArray("[A]\nIP=h\nPort=1\nErase=No\n"), "A|h|1|0");
+        addRow("port 65535", QByteArray("[A]\nIP=h\nPort=65535\n"), "A|h|65535|0");
+        addRow("port 0", QByteArray("[A]\nIP=h\nPort=0\n"), "[A]: Port is 0;");
+        addRow("port 65536", QByteArray("[A]\nIP=h\nPort=65536\n"), "[A]: Port is 65536;");
+        addRow("port not a number", QByteArray("[A]\nIP=h\nPort=x\n"), "[A]: Port is x;");
+        addRow("no terminal", QByteArray("IP=10.0.0.5\n"), "names no terminal");
+        addRow("no name", QByteArray("[]\nIP=h\n"), "[]: a terminal needs a name");
+        addRow("no IP", QByteArray("[A]\nIP= \n"), "[A]: IP is missing");
+        addRow("erase neither yes nor no", QByteArray("[A]\nIP=h\nErase=true\n"), "[A]: Erase is true");
+        addRow("same name twice", QByteArray("[A]\nIP=h\n[a]\nIP=g\n"), "[a]: the name is used twice");
+        addRow("missing file", QByteArray(), "does not exist");
+        addRow("folder", QByteArray("/"), "is not a regular file");
+        addRow("larger than 1 MiB", QByteArray(1024 * 1024 + 1, ';'), "holds 1048577 bytes");
+        addRow("1 MiB", "[A]\nIP=h\n" + QByteArray(1024 * 1024 - 10, ';'), "A|h|5001|0");
+    }
+    void terminalsFile()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, read);
+        const QString path = m_dir->filePath(u"terminals.ini"_qs);
+        QVERIFY(file == "/" ? QDir().mkdir(path) : file.isEmpty() || TestFiles::write(path, file));
+        const auto terminals = readTerminalsFile(path);
+        QStringList got;
+        for (const TerminalEntry& t : terminals.ok() ? *terminals : QList<TerminalEntry>())
+            got << u"%1|%2|%3|%4"_qs.arg(t.name, t.ip).arg(t.port).arg(int(t.erase));
+        QVERIFY2(terminals.ok() ? got.join(u';') == read
+                                : terminals.error().contains(read) && terminals.error().contains(path),
+                 qPrintable(terminals.ok() ? got.join(u';') : terminals.error()));
+    }
 
-void TestTerminal::terminalsFile()
-{
-    QFETCH(QByteArray, file);
-    QFETCH(QString, read);
-    const QString path = m_dir->filePath(u"terminals.ini"_qs);
-    if (file == "/")
-        QVERIFY(QDir().mkdir(path));
-    else if (!file.isEmpty())
-        QVERIFY(TestFiles::write(path, file));
-    const auto terminals = readTerminalsFile(path);
-    QStringList got;
-    for (const TerminalEntry& t : terminals.ok() ? *terminals : QList<TerminalEntry>())
-        got << u"%1|%2|%3|%4"_qs.arg(t.name, t.ip).arg(t.port).arg(int(t.erase));
-    if (terminals.ok())
-        QCOMPARE(got.join(u';'), read);
-    else
-        QVERIFY2(terminals.error().contains(read) && terminals.error().contains(u"terminals.ini"_qs),
-                 qPrintable(terminals.error()));
-}
+    void decodesRecord_data()
+    {
+        addColumns<QByteArray, QString>({"bytes", "row"});
+        addRow("example", QByteArray::fromHex("15CD5B070000 01 02 DA07 05 07 08 03 09 00"),
+               "123456789|1|2|2010/05/07|08:03:09|0");
+        addRow("twelve nines", QByteArray::fromHex("FF0FA5D4E800 00 00 DA07 0A 0A 0A 0A 0A 01"),
+               "999999999999|0|0|2010/10/10|10:10:10|1");
+        addRow("largest values", QByteArray::fromHex("FFFFFFFFFFFF FF FF FFFF 0C 1F 17 3B 3B FF"),
+               "281474976710655|255|255|65535/12/31|23:59:59|255");
+        addRow("first moment", QByteArray::fromHex("010000000000 00 00 0100 01 01 00 00 00 00"),
+               "1|0|0|1/01/01|00:00:00|0");
+        addRow("unchecked values", QByteArray::fromHex("000000000000 00 00 0000 7B 00 64 C8 FF 02"),
+               "0|0|0|0/123/00|100:200:255|2");
+    }
+    void decodesRecord()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, row);
+        QVERIFY(writeLog(bytes + '\0'));
+        QCOMPARE(convert()->added, 1);
+        QCOMPARE(rows(), QStringList{row});
+        const LogRecord r = LogRecord::decode(bytes.constData());
+        QCOMPARE(r.encode(), bytes);
+        QCOMPARE(QStringList({r.hid(), r.fid(), r.gid(), r.wDate(), r.wTime(), r.statusText()}).join(u'|'),
+                 row);
+    }
 
-void TestTerminal::decodesRecord_data()
-{
-    addColumns<QByteArray, QString>({"bytes", "row"});
-    addRow("example",
-           QByteArray::fromHex("15CD5B070000"
-                               "01"
-                               "02"
-                               "DA07"
-                               "05"
-                               "07"
-                               "08"
-                               "03"
-                               "09"
-                               "00"),
-           "123456789|1|2|2010/05/07|08:03:09|0");
-    addRow("twelve nines",
-           QByteArray::fromHex("FF0FA5D4E800"
-                               "00"
-                               "00"
-                               "DA07"
-                               "0A"
-                               "0A"
-                               "0A"
-                               "0A"
-                               "0A"
-                               "01"),
-           "999999999999|0|0|2010/10/10|10:10:10|1");
-    addRow("largest values",
-           QByteArray::fromHex("FFFFFFFFFFFF"
-                               "FF"
-                               "FF"
-                               "FFFF"
-                               "0C"
-                               "1F"
-                               "17"
-                               "3B"
-                               "3B"
-                               "FF"),
-           "281474976710655|255|255|65535/12/31|23:59:59|255");
-    addRow("first moment",
-           QByteArray::fromHex("010000000000"
-                               "00"
-                               "00"
-                               "0100"
-                               "01"
-                               "01"
-                               "00"
-                               "00"
-                               "00"
-                               "00"),
-           "1|0|0|1/01/01|00:00:00|0");
-    addRow("unchecked values",
-           QByteArray::fromHex("000000000000"
-                               "00"
-                               "00"
-                               "0000"
-                               "7B"
-                               "00"
-                               "64"
-                               "C8"
-                               "FF"
-                               "02"),
-           "0|0|0|0/123/00|100:200:255|2");
-}
+    void wholeRecords_data()
+    {
+        // logBytes -1: not given; read -1: refused
+        addColumns<int, QByteArray, int, int, int>({"records", "tail", "logBytes", "read", "partial"});
+        addRow("empty file", 0, QByteArray(), -1, 0, 0);
+        addRow("extra byte only", 0, QByteArray(1, '\0'), -1, 0, 0);
+        addRow("16k+1", 5, QByteArray(1, '\0'), -1, 5, 0);
+        addRow("16k: every record read", 5, QByteArray(), -1, 5, 0);
+        addRow("16k+2: a byte of a record", 5, QByteArray(2, '\x11'), -1, 5, 1);
+        addRow("16k+15", 5, QByteArray(15, '\x11'), -1, 5, 14);
+        addRow("16k+16: a record, no extra byte", 5, QByteArray(16, '\x11'), -1, 6, 0);
+        addRow("downloaded size and extra byte", 5, QByteArray(1, '\0'), 80, 5, 0);
+        addRow("downloaded with a partial record", 5, QByteArray(4, '\0'), 83, 5, 3);
+        addRow("extra byte missing", 5, QByteArray(), 80, -1, 0);
+        addRow("a byte too many", 5, QByteArray(2, '\0'), 80, -1, 0);
+    }
+    void wholeRecords()
+    {
+        QFETCH(int, records);
+        QFETCH(QByteArray, tail);
+        QFETCH(int, logBytes);
+        QFETCH(int, read);
+        QVERIFY(writeLog(::records(100, records) + tail));
+        QList<qint64> calls;
+        const auto result = convertLogToDatabase(
+            m_paths->logFile(), db(), [&](qint64 d, qint64 t) { calls << d << t; },
+            logBytes < 0 ? std::nullopt : std::optional<qint64>(logBytes));
+        QCOMPARE(rows().size(), qMax(read, 0));
+        if (read < 0) {
+            QVERIFY2(result.error().contains(u"not written completely"_qs), qPrintable(result.error()));
+            return;
+        }
+        QCOMPARE(result->read, read);
+        QCOMPARE(result->added, read);
+        QTEST(int(result->partialBytes), "partial");
+        QCOMPARE(calls.mid(calls.size() - 2), (QList<qint64>{read, read}));
+        const QString text = partialRecordText(*result);
+        QCOMPARE(text, !result->partialBytes
+                           ? QString()
+                           : u"The log ends in %1 byte%2 that make no whole punch; they were not read."_qs
+                                 .arg(result->partialBytes)
+                                 .arg(result->partialBytes == 1 ? u""_qs : u"s"_qs));
+    }
 
-void TestTerminal::decodesRecord()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, row);
-    QVERIFY(writeLog(bytes + '\0'));
-    const auto result = convert();
-    QVERIFY2(result.ok(), qPrintable(result.error()));
-    QCOMPARE(result->added, 1);
-    QCOMPARE(rows(), QStringList{row});
-    const LogRecord r = LogRecord::decode(bytes.constData());
-    QCOMPARE(r.encode(), bytes);
-    QCOMPARE(QStringList({r.hid(), r.fid(), r.gid(), r.wDate(), r.wTime(), r.statusText()}).join(u'|'), row);
-}
+    void sizeAndOpenDatabase()
+    {
+        // sparse files: they claim the size and take no space
+        QVERIFY(writeLog({}) && QFile::resize(m_paths->logFile(), MaxLogBytes + 2));
+        const auto refused = convert();
+        QVERIFY2(refused.error().contains(
+                     u"holds 67108866 bytes, more than a terminal's log can hold (67108864"_qs),
+                 qPrintable(refused.error()));
+        QVERIFY(QFile::resize(m_paths->logFile(), MaxLogBytes + 1));
+        QCOMPARE(convert()->read, MaxLogBytes / 16);
+        QCOMPARE(rows().size(), 1);
+        QVERIFY(QFile::remove(m_paths->logFile()));
+        QVERIFY(convert().error().contains(u"TQ90_log.bin does not exist. Download"_qs));
+        Connections::close(Connections::LocalConnection);
+        QVERIFY(writeLog(records(1)));
+        QVERIFY(convert().error().contains(u"not open"_qs));
+    }
 
-void TestTerminal::wholeRecords_data()
-{
-    // logBytes -1: not given; read -1: refused
-    addColumns<int, QByteArray, int, int, int>({"records", "tail", "logBytes", "read", "partial"});
-    addRow("empty file", 0, QByteArray(), -1, 0, 0);
-    addRow("extra byte only", 0, QByteArray(1, '\0'), -1, 0, 0);
-    addRow("16k+1", 5, QByteArray(1, '\0'), -1, 5, 0);
-    addRow("no extra byte: every record read", 5, QByteArray(), -1, 5, 0);
-    addRow("16k+2: one byte of a record", 5, QByteArray(2, '\x11'), -1, 5, 1);
-    addRow("16k+15: fourteen bytes of a record", 5, QByteArray(15, '\x11'), -1, 5, 14);
-    addRow("16k+16: a record without its extra byte", 5, QByteArray(16, '\x11'), -1, 6, 0);
-    addRow("downloaded size and extra byte", 5, QByteArray(1, '\0'), 80, 5, 0);
-    addRow("downloaded size with a partial record", 5, QByteArray(4, '\0'), 83, 5, 3);
-    addRow("extra byte missing", 5, QByteArray(), 80, -1, 0);
-    addRow("a byte too many", 5, QByteArray(2, '\0'), 80, -1, 0);
-}
+    void repeats_data()
+    {
+        // before: a log converted first; copies: of punch 7, as an earlier program stored them
+        addColumns<QByteArray, int, QByteArray, int, int>({"before", "copies", "log", "added", "rows"});
+        const QByteArray half = generateLog(40000, 17);
+        QSet<QByteArray> distinct;
+        for (qsizetype i = 0; i < half.size(); i += 16)
+            distinct.insert(half.mid(i, 16));
+        const int n = int(distinct.size());
+        addRow("repeats inside the log", QByteArray(), 0,
+               records(7) + records(8) + records(7) + records(7, 1, 1), 3, 3);
+        addRow("a long log twice over", QByteArray(), 0, half + half, n, n);
+        addRow("converted again", records(100, 60), 0, records(100, 60), 0, 60);
+        addRow("a longer log of the terminal", records(100, 60), 0, records(100, 80), 20, 80);
+        addRow("into a table with other punches", records(1), 0, records(100, 60), 60, 61);
+        addRow("earlier copies kept once", QByteArray(), 3, records(7), 0, 1);
+        addRow("a single earlier copy", QByteArray(), 1, records(7, 2), 1, 2);
+    }
+    void repeats()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(int, copies);
+        QFETCH(QByteArray, log);
+        QVERIFY(before.isEmpty() || (writeLog(before) && convert().ok()));
+        for (int i = 0; i < copies; ++i)
+            QVERIFY(executeStatement(
+                        db(), u"Insert into tblexport values('7','1','0','2024/03/04','08:00:00','0')"_qs)
+                        .ok());
+        QVERIFY(writeLog(log + '\0'));
+        const auto result = convert();
+        QCOMPARE(result->read, log.size() / 16);
+        QTEST(int(result->added), "added");
+        QTEST(int(rows().size()), "rows");
+        QCOMPARE(rows().removeDuplicates(), 0);
+    }
 
-void TestTerminal::wholeRecords()
-{
-    QFETCH(int, records);
-    QFETCH(QByteArray, tail);
-    QFETCH(int, logBytes);
-    QFETCH(int, read);
-    QFETCH(int, partial);
-    QVERIFY(writeLog(generateLog(records, 3) + tail));
-    QList<std::pair<qint64, qint64>> calls;
-    const auto result = convertLogToDatabase(
-        m_paths->logFile(), db(),
-        [&](qint64 d, qint64 t) {
-            calls.append({d, t});
-        },
-        logBytes < 0 ? std::nullopt : std::optional<qint64>(logBytes));
-    if (read < 0) {
-        QVERIFY2(!result.ok() && result.error().contains(u"not written completely"_qs),
+    void failureLeavesTableAsItWas_data()
+    {
+        addColumns<bool, int>({"tableHeldOthers", "punches"});
+        addRow("empty table", false, 40);
+        addRow("table with other punches", true, 40);
+        addRow("refused among many", false, 120);
+    }
+    void failureLeavesTableAsItWas()
+    {
+        QFETCH(bool, tableHeldOthers);
+        QFETCH(int, punches);
+        QVERIFY(!tableHeldOthers || (writeLog(records(1, 2)) && convert().ok()));
+        const QStringList before = rows();
+        // the database refuses the 30th punch, as a full disk would
+        QVERIFY(executeStatement(db(),
+                                 u"CREATE TRIGGER refuse BEFORE INSERT ON tblexport WHEN NEW.HID = '129' "
+                                 "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"_qs)
+                    .ok());
+        QVERIFY(writeLog(records(100, punches)));
+        const auto result = convert();
+        QVERIFY2(result.error().contains(
+                     u"punch 30 of %1: database or disk is full The local database was left as it was"_qs.arg(
+                         punches)),
                  qPrintable(result.error()));
-        QCOMPARE(rows().size(), 0);
-        return;
+        QCOMPARE(rows(), before);
+        QVERIFY(executeStatement(db(), u"DROP TRIGGER refuse"_qs).ok());
+        QCOMPARE(convert()->added, punches);
     }
-    QVERIFY2(result.ok(), qPrintable(result.error()));
-    QCOMPARE(result->read, read);
-    QCOMPARE(result->added, read);
-    QCOMPARE(result->partialBytes, partial);
-    QCOMPARE(rows().size(), read);
-    QCOMPARE(calls.last(), std::make_pair(qint64(read), qint64(read)));
-    QCOMPARE(partialRecordText(*result).isEmpty(), partial == 0);
-    QCOMPARE(partialRecordText(*result).contains(u"byte "_qs), partial == 1);
-}
 
-void TestTerminal::oversizedFileIsRefused()
-{
-    // sparse files: they claim the size and take no space
-    QFile file(m_paths->logFile());
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(MaxLogBytes + 2));
-    file.close();
-    const auto refused = convert();
-    QVERIFY2(!refused.ok() && refused.error().contains(u"67108866 bytes"_qs) &&
-                 refused.error().contains(u"67108864 bytes"_qs),
-             qPrintable(refused.error()));
-    QVERIFY(QFile::resize(m_paths->logFile(), MaxLogBytes + 1));
-    const auto largest = convert();
-    QVERIFY2(largest.ok(), qPrintable(largest.error()));
-    QCOMPARE(largest->read, MaxLogBytes / 16);
-    QCOMPARE(largest->added, 1);
-    QVERIFY(QFile::remove(m_paths->logFile()));
-    QVERIFY(convert().error().contains(u"TQ90_log.bin does not exist. Download"_qs));
-    Connections::close(Connections::LocalConnection);
-    QVERIFY(writeLog(record(1)));
-    QVERIFY(convert().error().contains(u"not open"_qs));
-}
+    void verifiesStoredLog_data()
+    {
+        addColumns<QByteArray, QString, QString>({"fileAfter", "removeHids", "failure"});
+        const QByteArray log = records(9) + records(7) + records(8);
+        addRow("all stored", log + '\0', "", "");
+        addRow("file lost its end", log.left(20), "", "holds 20 bytes");
+        addRow("file lost its extra byte", log, "", "holds 48 bytes");
+        addRow("file changed", records(9) + records(7) + records(10) + '\0', "", "differs");
+        addRow("file missing", QByteArray(), "", "cannot be read back");
+        addRow("last punch missing", log + '\0', "8", "Punch 3 of 3");
+        addRow("first missing in the log's order", log + '\0', "7,9",
+               "Punch 1 of 3 of the log (user 9 at 2024/03/04 08:00:00)");
+    }
+    void verifiesStoredLog()
+    {
+        QFETCH(QByteArray, fileAfter);
+        QFETCH(QString, removeHids);
+        QFETCH(QString, failure);
+        const QByteArray log = records(9) + records(7) + records(8);
+        QVERIFY(writeLog(log + '\0') && convert(log.size()).ok());
+        QVERIFY(fileAfter.isEmpty() ? QFile::remove(m_paths->logFile()) : writeLog(fileAfter));
+        QVERIFY(executeStatement(db(), u"delete from tblexport where HID in (%1)"_qs.arg(
+                                           removeHids.isEmpty() ? u"0"_qs : removeHids))
+                    .ok());
+        QList<qint64> done;
+        const Outcome verified =
+            verifyStoredLog(m_paths->logFile(), db(), log, [&](qint64 d, qint64) { done << d; });
+        QVERIFY2(verified.ok() == failure.isEmpty() && verified.error().contains(failure),
+                 qPrintable(verified.error()));
+        if (verified.ok())
+            QCOMPARE(done, (QList<qint64>{1, 2, 3}));
+    }
 
-void TestTerminal::repeats_data()
-{
-    // before: a log converted first; dupes: copies of punch 7 an earlier program stored
-    addColumns<QByteArray, int, QByteArray, int, int>({"before", "dupes", "log", "added", "rows"});
-    const QByteArray half = generateLog(40000, 17);
-    QSet<QByteArray> distinct;
-    for (qsizetype i = 0; i < half.size(); i += 16)
-        distinct.insert(half.mid(i, 16));
-    addRow("repeats inside the log", QByteArray(), 0, record(7) + record(8) + record(7) + record(7, 1), 3, 3);
-    addRow("a long log twice over", QByteArray(), 0, half + half, int(distinct.size()), int(distinct.size()));
-    addRow("converted again", records(100, 60), 0, records(100, 60), 0, 60);
-    addRow("a longer log of the terminal", records(100, 60), 0, records(100, 80), 20, 80);
-    addRow("into a table with other punches", record(1), 0, records(100, 60), 60, 61);
-    addRow("earlier copies kept once", QByteArray(), 3, record(7), 0, 1);
-    addRow("a single earlier copy", QByteArray(), 1, record(7) + record(8), 1, 2);
-}
-
-void TestTerminal::repeats()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(int, dupes);
-    QFETCH(QByteArray, log);
-    if (!before.isEmpty())
-        QVERIFY(writeLog(before) && convert().ok());
-    for (int i = 0; i < dupes; ++i)
-        QVERIFY(insertRow(u"7"_qs));
-    QVERIFY(writeLog(log + '\0'));
-    const auto result = convert();
-    QVERIFY2(result.ok(), qPrintable(result.error()));
-    QCOMPARE(result->read, log.size() / 16);
-    QTEST(int(result->added), "added");
-    QTEST(int(rows().size()), "rows");
-    QCOMPARE(rows().removeDuplicates(), 0);
-}
-
-void TestTerminal::failureLeavesTableAsItWas_data()
-{
-    addColumns<bool, int>({"tableHeldOthers", "punches"});
-    addRow("empty table", false, 40);
-    addRow("table with other punches", true, 40);
-    addRow("refused among many", false, 120);
-}
-
-void TestTerminal::failureLeavesTableAsItWas()
-{
-    QFETCH(bool, tableHeldOthers);
-    QFETCH(int, punches);
-    if (tableHeldOthers)
-        QVERIFY(writeLog(record(1) + record(2)) && convert().ok());
-    const QStringList before = rows();
-    // the database refuses the 30th punch, as a full disk would
-    QVERIFY(executeStatement(db(), u"CREATE TRIGGER refuse BEFORE INSERT ON tblexport WHEN NEW.HID = '129' "
-                                   "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"_qs)
-                .ok());
-    QVERIFY(writeLog(records(100, punches)));
-    const auto result = convert();
-    QVERIFY2(!result.ok() &&
-                 result.error().contains(u"punch 30 of %1: database or disk is full"_qs.arg(punches)) &&
-                 result.error().contains(u"left as it was"_qs),
-             qPrintable(result.error()));
-    QCOMPARE(rows(), before);
-    QVERIFY(executeStatement(db(), u"DROP TRIGGER refuse"_qs).ok());
-    QVERIFY(convert().ok());
-    QCOMPARE(rows().size(), before.size() + punches);
-}
-
-void TestTerminal::verifiesStoredLog_data()
-{
-    addColumns<QByteArray, QStringList, QString>({"fileAfter", "removeHids", "failure"});
-    const QByteArray log = record(9) + record(7) + record(8);
-    addRow("all stored", log + '\0', QStringList(), "");
-    addRow("file lost its end", log.left(20), QStringList(), "holds 20 bytes");
-    addRow("file lost its extra byte", log, QStringList(), "holds 48 bytes");
-    addRow("file changed", record(9) + record(7) + record(10) + '\0', QStringList(), "differs");
-    addRow("file missing", QByteArray(), QStringList(), "cannot be read back");
-    addRow("last punch missing", log + '\0', QStringList{u"8"_qs}, "Punch 3 of 3");
-    addRow("first missing in the log's order", log + '\0', QStringList{u"7"_qs, u"9"_qs},
-           "Punch 1 of 3 of the log (user 9 at 2024/03/04 08:00:00)");
-}
-
-void TestTerminal::verifiesStoredLog()
-{
-    QFETCH(QByteArray, fileAfter);
-    QFETCH(QStringList, removeHids);
-    QFETCH(QString, failure);
-    const QByteArray log = record(9) + record(7) + record(8);
-    QVERIFY(writeLog(log + '\0') && convert(log.size()).ok());
-    QVERIFY(fileAfter.isEmpty() ? QFile::remove(m_paths->logFile()) : writeLog(fileAfter));
-    for (const QString& hid : std::as_const(removeHids))
-        QVERIFY(executeStatement(db(), u"delete from tblexport where HID = ?"_qs, {hid}).ok());
-    QList<qint64> done;
-    const Outcome verified =
-        verifyStoredLog(m_paths->logFile(), db(), log, [&](qint64 d, qint64) { done << d; });
-    QVERIFY2(verified.ok() == failure.isEmpty() && verified.error().contains(failure),
-             qPrintable(verified.error()));
-    if (verified.ok())
-        QCOMPARE(done, (QList<qint64>{1, 2, 3}));
-}
-
-void TestTerminal::progress_data()
-{
-    addColumns<qint64, qint64, QString>({"done", "total", "text"});
-    addRow("last", qint64(7), qint64(7), " 100 %");
-    addRow("third", qint64(1), qint64(3), " 33.3333333333333 %");
-    addRow("two thirds", qint64(2), qint64(3), " 66.6666666666667 %");
-    addRow("half a percent", qint64(1), qint64(200), " .5 %");
-    addRow("nothing to do", qint64(0), qint64(0), " 100 %");
-}
-
-void TestTerminal::progress()
-{
-    QFETCH(qint64, done);
-    QFETCH(qint64, total);
-    QTEST(conversionProgressText(done, total), "text");
-    QCOMPARE(conversionSummary({done, 2, 0}),
-             u"Read %1 punch%2, 2 new."_qs.arg(done).arg(done == 1 ? u""_qs : u"es"_qs));
-    // a call for each whole percentage and one after the last punch
-    QVERIFY(writeLog(generateLog(1234, 5)));
-    QList<qint64> calls;
-    QVERIFY(convertLogToDatabase(m_paths->logFile(), db(), [&](qint64 d, qint64 t) {
-                calls << d * 10000 + t;
-            }).ok());
-    QCOMPARE(calls.size(), 101);
-    QCOMPARE(calls.first(), 1234);
-    QCOMPARE(calls.last(), 1234 * 10000 + 1234);
-}
+    void progress_data()
+    {
+        addColumns<qint64, qint64, QString>({"done", "total", "text"});
+        addRow("last", qint64(7), qint64(7), " 100 %");
+        addRow("third", qint64(1), qint64(3), " 33.3333333333333 %");
+        addRow("two thirds", qint64(2), qint64(3), " 66.6666666666667 %");
+        addRow("half a percent", qint64(1), qint64(200), " .5 %");
+        addRow("nothing to do", qint64(0), qint64(0), " 100 %");
+    }
+    void progress()
+    {
+        QFETCH(qint64, done);
+        QFETCH(qint64, total);
+        QTEST(conversionProgressText(done, total), "text");
+        QCOMPARE(conversionSummary({done, 2, 0}),
+                 u"Read %1 punch%2, 2 new."_qs.arg(done).arg(done == 1 ? u""_qs : u"es"_qs));
+        // a call for each whole percentage and one after the last punch
+        QVERIFY(writeLog(generateLog(1234, 5)));
+        QList<qint64> calls;
+        QVERIFY(convertLogToDatabase(m_paths->logFile(), db(), [&](qint64 d, qint64) { calls << d; }).ok());
+        QCOMPARE(calls.size(), 101);
+        QCOMPARE(calls.first(), 0);
+        QCOMPARE(calls.last(), 1234);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestTerminal)
 #include "tst_terminal.moc"
