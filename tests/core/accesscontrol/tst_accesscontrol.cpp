@@ -28,7 +28,6 @@ private Q_SLOTS:
         const QByteArray full(MaxLine, 'a');
         addRow("lf", QByteArray("OK\nQOR"), QByteArray("OK"), QByteArray("QOR"), false);
         addRow("crlf", QByteArray("OK 3\r\n"), QByteArray("OK 3"), QByteArray(), false);
-        addRow("cr inside", QByteArray("O\rK\n"), QByteArray("O\rK"), QByteArray(), false);
         addRow("partial", QByteArray("OK 3"), QByteArray("-"), QByteArray("OK 3"), false);
         addRow("longest line", full.chopped(1) + '\n', full.chopped(1), QByteArray(), false);
         addRow("one byte too long", full + '\n', QByteArray("-"), full + '\n', true);
@@ -48,13 +47,10 @@ private Q_SLOTS:
     void numbers_data()
     {
         addColumns<QByteArray, quint32, qint64>({"word", "max", "value"}); // -1: refused
-        addRow("zero", QByteArray("0"), 255u, qint64(0));
         addRow("max", QByteArray("255"), 255u, qint64(255));
         addRow("over max", QByteArray("256"), 255u, qint64(-1));
         addRow("sign", QByteArray("-1"), 255u, qint64(-1));
         addRow("letter after digit", QByteArray("1:"), 255u, qint64(-1));
-        addRow("empty", QByteArray(), 255u, qint64(-1));
-        addRow("leading zeros", QByteArray("007"), 255u, qint64(7));
         addRow("ten digits", QByteArray("4294967295"), 0xFFFFFFFFu, qint64(4294967295));
         addRow("beyond 32 bits", QByteArray("4294967296"), 0xFFFFFFFFu, qint64(-1));
         addRow("eleven digits", QByteArray("00000000001"), 0xFFFFFFFFu, qint64(-1));
@@ -71,7 +67,6 @@ private Q_SLOTS:
     {
         addColumns<QString, QByteArray>({"text", "hex"}); // "-": no text
         addRow("service password", "tarnish", QByteArray("7461726E697368"));
-        addRow("empty", "", QByteArray());
         addRow("every kind of digit", "\n๙", QByteArray("0AF9"));
         addRow("odd count", "-", QByteArray("746"));
         for (const char* bad : {"7G", "/0", ":0", "@0", "`0", "g0"})
@@ -93,16 +88,13 @@ private Q_SLOTS:
     {
         addColumns<QByteArray, QString>({"line", "answer"}); // ok|count|code|text, "-": no answer
         addRow("ok", QByteArray("OK"), "1|-|0|");
-        addRow("ok count", QByteArray("OK 12"), "1|12|0|");
         addRow("ok junk", QByteArray("OK x"), "-");
         addRow("error", QByteArray("ERR 404 no facility 9~"), "0|-|404|no facility 9~");
         addRow("error without text", QByteArray("ERR 999"), "0|-|999|");
         addRow("code beyond three digits", QByteArray("ERR 1000 x"), "-");
-        addRow("error bad code", QByteArray("ERR x y"), "-");
         addRow("control byte", QByteArray("OK\x1f"), "-");
         addRow("delete byte", QByteArray("OK\x7f"), "-");
         addRow("blank and tilde", QByteArray("ERR 1  ~"), "0|-|1| ~");
-        addRow("greeting", QByteArray("QOR 1"), "-");
     }
     void answers()
     {
@@ -116,17 +108,11 @@ private Q_SLOTS:
               "answer");
     }
 
-    void answerLines()
+    void errorLineIsOneShortPrintableLine()
     {
-        QCOMPARE(ok(), QByteArray("OK\n"));
-        QCOMPARE(QorProtocol::ok(7), QByteArray("OK 7\n"));
-        QCOMPARE(error(NoSuchFacility, {}), QByteArray("ERR 404\n"));
-        const QByteArray line = error(DatabaseFailed, u"ข้อผิดพลาด\nsecond line\t"_qs + QString(2000, u'x'));
-        QVERIFY(line.endsWith('\n') && line.count('\n') == 1);
-        QCOMPARE(line.size(), MaxLine);
-        QVERIFY(isPrintable(line.chopped(1)));
-        QVERIFY(line.startsWith("ERR 500 ?"));
-        QCOMPARE(words("PULL 1 0"), (QList<QByteArray>{"PULL", "1", "0"}));
+        const QByteArray line = error(DatabaseFailed, u"ข้อ\nline\t"_qs + QString(2000, u'x'));
+        QCOMPARE(line, "ERR 500 ????????? line " + QByteArray(MaxLine - 24, 'x') + '\n');
+        QCOMPARE(error(NoSuchFacility, {}) + ok() + QorProtocol::ok(7), QByteArray("ERR 404\nOK\nOK 7\n"));
     }
 
     void connectionStrings()
@@ -160,31 +146,20 @@ private Q_SLOTS:
             QStringList({u"srv"_qs, u"1433"_qs, u"sa"_qs, u"abc"_qs, u"Other"_qs}));
     }
 
-    void failedStoresAreReported_data()
-    {
-        addColumns<QString, QString>({"password", "failure"}); // "full": on a full file system
-        addRow("outside the code page", u"pass\u00df"_qs, "cannot be stored");
-        addRow("full file system", "full", "could not be remembered");
-        addRow("settings file is a folder", "folder", "could not be remembered");
-    }
     void failedStoresAreReported()
     {
-        QFETCH(QString, password);
-        QFETCH(QString, failure);
         const QByteArray before = "[text]\r\nIPSQL=old\r\n" + QByteArray(8000, ';');
         QVERIFY(TestFiles::write(paths().settingsFile(), before));
-        if (password == u"folder")
-            QVERIFY(QFile::remove(paths().settingsFile()) && QDir().mkpath(paths().settingsFile()));
-        const AccessControlLogin login{u"srv"_qs, u"1433"_qs, u"sa"_qs, password};
-        std::optional<FileSizeLimit> full;
-        if (password == u"full")
-            full.emplace(4096);
-        const Outcome stored = storeAccessControlLogin(login, paths());
+        const AccessControlLogin login{u"srv"_qs, u"1433"_qs, u"sa"_qs, u"pass\u00df"_qs};
+        const Outcome refused = storeAccessControlLogin(login, paths());
+        QVERIFY2(refused.error().contains(u"cannot be stored"_qs), qPrintable(refused.error()));
+        QCOMPARE(connectAccessControl(login, paths()).error(), refused.error()); // before the server is asked
+        std::optional<FileSizeLimit> full(4096);
+        const Outcome stored =
+            storeAccessControlLogin({u"srv"_qs, u"1433"_qs, u"sa"_qs, u"pass"_qs}, paths());
         full.reset();
-        QVERIFY2(stored.error().contains(failure), qPrintable(stored.error()));
-        QVERIFY(password == u"folder" || TestFiles::read(paths().settingsFile()) == before);
-        if (failure == u"cannot be stored") // refused before the server is asked
-            QCOMPARE(connectAccessControl(login, paths()).error(), stored.error());
+        QVERIFY2(stored.error().contains(u"could not be remembered"_qs), qPrintable(stored.error()));
+        QCOMPARE(TestFiles::read(paths().settingsFile()), before);
     }
 };
 
