@@ -133,19 +133,6 @@ private Q_SLOTS:
         QVERIFY(neither.error().contains(u"required"_qs) && !QFile::exists(paths().settingsFile()));
     }
 
-    void storesInOrderAndReadsBack()
-    {
-        QVERIFY(TestFiles::write(paths().settingsFile(), "[text]\r\nFormatName=Week\r\nDRIVERSQL=Other\r\n"));
-        QVERIFY(storeAccessControlLogin({u"srv"_qs, u"1433"_qs, u"sa"_qs, u"abc"_qs}, paths()));
-        QCOMPARE(TestFiles::read(paths().settingsFile()),
-                 QByteArray("[text]\r\nFormatName=Week\r\nDRIVERSQL=Other\r\nIPSQL=srv\r\nPORTSQL=1433\r\n"
-                            "USERSQL=sa\r\nPASSSQL=bdf\r\n"));
-        const AccessControlLogin back = readAccessControlLogin(paths());
-        QCOMPARE(
-            QStringList({back.host, back.port, back.user, back.password, readAccessControlDriver(paths())}),
-            QStringList({u"srv"_qs, u"1433"_qs, u"sa"_qs, u"abc"_qs, u"Other"_qs}));
-    }
-
     void failedStoresAreReported()
     {
         const QByteArray before = "[text]\r\nIPSQL=old\r\n" + QByteArray(8000, ';');

@@ -84,6 +84,7 @@ private Q_SLOTS:
         addRow("port 65536", Loopback, 65536, QByteArray(), false, BadArgument);
         addRow("blank ip", "   ", 5001, QByteArray(), false, BadArgument);
         addRow("nobody listening", Loopback, int(closedPort()), QByteArray(), false, SocketError);
+        addRow("port 65535", Loopback, 65535, QByteArray(), false, SocketError);
         addRow("garbage", Loopback, -1, QByteArray("HTTP/1.1 400 Bad Request\r\n\r\n"), false, SocketError);
         addRow("truncated frame, then closed", Loopback, -1, hello.left(8), true, SocketError);
         addRow("truncated frame, then silent", Loopback, -1, hello.left(8), false, Timeout);
@@ -220,7 +221,6 @@ private Q_SLOTS:
         const auto erase = TerminalSync::Afterwards::Erase;
         const QString read = u"read 31, new 31, "_qs;
         const QString lost = u"Punch 31 of 31 of the log (user 4242"_qs;
-        addRow("keep", "", keep, Status::Stored, 496, read + u"kept$"_qs);
         addRow("check", "", check, Status::Stored, 496, read + u"kept$"_qs);
         addRow("erase", "", erase, Status::Stored, 0, read + u"erased$"_qs);
         addRow("empty log", "clear-log", erase, Status::Empty, 0, "log empty$");
