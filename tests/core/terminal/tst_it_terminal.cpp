@@ -194,22 +194,6 @@ private Q_SLOTS:
         QCOMPARE(m_client->Tq90GetLogData(fresh, 20000 * 16, buffer), 0);
     }
 
-    void simulatorQuitsWithClients()
-    {
-        Tq90SimProcess sim;
-        QVERIFY(sim.start({u"--control-port"_qs, u"0"_qs}));
-        QTcpSocket control;
-        control.connectToHost(QHostAddress::LocalHost, sim.controlPort());
-        QVERIFY(control.waitForConnected(3000) && control.write("punch 42 3 1 2\nquit\n") > 0);
-        int handle = 0;
-        QCOMPARE(m_client->Tq90Initialize(handle, Loopback, sim.port()), 0);
-        while (control.bytesAvailable() < 30 && control.waitForReadyRead(3000)) {
-        }
-        QCOMPARE(control.readAll(), QByteArray("ok log 16 bytes\nok bye\n"));
-        QCOMPARE(m_client->Tq90OpenDoor(handle), SocketError);
-        QCOMPARE(m_sim->command(u"quit"_qs), u"ok bye"_qs);
-    }
-
     void sync_data()
     {
         // the simulator holds 30 punches and punch 4242; left: bytes on the terminal afterwards; a
