@@ -44,25 +44,6 @@ private Q_SLOTS:
         QCOMPARE(overlong, tooLong);
     }
 
-    void numbers_data()
-    {
-        addColumns<QByteArray, quint32, qint64>({"word", "max", "value"}); // -1: refused
-        addRow("max", QByteArray("255"), 255u, qint64(255));
-        addRow("over max", QByteArray("256"), 255u, qint64(-1));
-        addRow("sign", QByteArray("-1"), 255u, qint64(-1));
-        addRow("letter after digit", QByteArray("1:"), 255u, qint64(-1));
-        addRow("ten digits", QByteArray("4294967295"), 0xFFFFFFFFu, qint64(4294967295));
-        addRow("beyond 32 bits", QByteArray("4294967296"), 0xFFFFFFFFu, qint64(-1));
-        addRow("eleven digits", QByteArray("00000000001"), 0xFFFFFFFFu, qint64(-1));
-    }
-    void numbers()
-    {
-        QFETCH(QByteArray, word);
-        QFETCH(quint32, max);
-        const std::optional<quint32> n = number(word, max);
-        QTEST(n ? qint64(*n) : qint64(-1), "value");
-    }
-
     void hex_data()
     {
         addColumns<QString, QByteArray>({"text", "hex"}); // "-": no text

@@ -6,8 +6,6 @@
 #include "fixtures/QorSimProcess.h"
 #include "fixtures/TestRows.h"
 
-#include <QTemporaryDir>
-
 namespace {
 // A database the simulator cannot open: no such ODBC driver.
 const QString NoDatabase = u"Driver={TQ no such driver};Server=127.0.0.1"_qs;
@@ -40,25 +38,22 @@ private Q_SLOTS:
     {
         QorSimProcess sim;
         QVERIFY2(sim.start(TwoLogs, NoDatabase), qPrintable(sim.error()));
-        QorClient client;
-        QCOMPARE(client.QorGetFacRALToQor(1, 0), int(QorClient::NotConnected));
-        QCOMPARE(client.QorInitializeWithPassword(Host, sim.port(), Password), int(QorClient::Ready));
-        QVERIFY(client.lastError().isEmpty());
-        QCOMPARE(client.pendingLogs(1), std::optional<quint32>(2));
-        QCOMPARE(client.pendingLogs(3), std::optional<quint32>(0));
-        QCOMPARE(client.pendingLogs(7), std::nullopt);
-        QCOMPARE(client.QorGetFacRALToQor(200, 0), int(QorClient::UnknownFacility));
-        QVERIFY(client.lastError().contains(u"facility 200"_qs));
+        QorClient c;
+        using O = std::optional<quint32>;
+        QCOMPARE(c.QorGetFacRALToQor(1, 0), int(QorClient::NotConnected));
+        QCOMPARE(c.QorInitializeWithPassword(Host, sim.port(), Password), int(QorClient::Ready));
+        QCOMPARE(QList<O>({c.pendingLogs(1), c.pendingLogs(3), c.pendingLogs(7)}),
+                 QList<O>({2, 0, std::nullopt}));
+        QCOMPARE(c.QorGetFacRALToQor(200, 0), int(QorClient::UnknownFacility));
+        QVERIFY(c.lastError().contains(u"facility 200"_qs));
         // the simulator cannot reach its database: the logs stay with the facility
-        QCOMPARE(client.QorGetFacRALToQor(1, 1), int(QorClient::WriteFailed));
-        QVERIFY2(client.lastError().contains(u"could not write the logs of facility 1"_qs),
-                 qPrintable(client.lastError()));
-        QCOMPARE(client.lastCount(), 0u);
-        QCOMPARE(client.pendingLogs(1), std::optional<quint32>(2));
-        QVERIFY(client.isReady());
+        QCOMPARE(c.QorGetFacRALToQor(1, 1), int(QorClient::WriteFailed));
+        QVERIFY2(c.lastError().contains(u"could not write the logs of facility 1"_qs),
+                 qPrintable(c.lastError()));
+        QCOMPARE(QList<O>({c.lastCount(), c.pendingLogs(1), c.isReady()}), QList<O>({0, 2, 1}));
         sim.stop();
-        QCOMPARE(client.QorGetFacRALToQor(1, 0), int(QorClient::NotConnected));
-        QVERIFY(!client.isReady());
+        QCOMPARE(QList<int>({c.QorGetFacRALToQor(1, 0), c.isReady()}),
+                 QList<int>({QorClient::NotConnected, 0}));
     }
 
     void initFailures_data()
@@ -66,15 +61,12 @@ private Q_SLOTS:
         // peer: "sim" for the simulator, else what a hostile peer sends; port -1: the peer's
         addColumns<QByteArray, QString, int, QString, int>({"peer", "host", "port", "password", "result"});
         addRow("wrong password", QByteArray("sim"), Host, -1, "Tarnish", int(QorClient::PasswordRefused));
-        addRow("no host", QByteArray("sim"), " ", -1, Password, int(QorClient::Unreachable));
-        addRow("port 0", QByteArray("sim"), Host, 0, Password, int(QorClient::Unreachable));
         addRow("port 65536", QByteArray("sim"), Host, 65536, Password, int(QorClient::Unreachable));
         addRow("nobody listening", QByteArray("sim"), Host, int(closedPort()), Password,
                int(QorClient::Unreachable));
         addRow("silent", QByteArray(), Host, -1, Password, int(QorClient::NotTheService));
         addRow("endless line", QByteArray(200000, 'A'), Host, -1, Password, int(QorClient::NotTheService));
         addRow("garbage", QByteArray("SSH-2.0-x\r\n"), Host, -1, Password, int(QorClient::NotTheService));
-        addRow("truncated greeting", QByteArray("QOR"), Host, -1, Password, int(QorClient::NotTheService));
         addRow("greeting then junk answer", QByteArray("QOR 1\nOK\x07\n"), Host, -1, Password,
                int(QorClient::Broken));
         addRow("greeting then close", QByteArray("QOR 1\n"), Host, -1, Password, int(QorClient::Broken));

@@ -1,4 +1,3 @@
-#include "core/platform/AppPaths.h"
 #include "core/platform/CheckedFileWriter.h"
 #include "core/platform/IniFile.h"
 #include "fixtures/FailDevice.h"
@@ -7,13 +6,12 @@
 #include "fixtures/TestRows.h"
 
 #include <QDir>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
 
-// The settings and layout files, the checked file writer on failing devices and a full file
-// system, and where the data directory is.
+// The settings and layout files, and the checked file writer on failing devices and a full file
+// system.
 class TestPlatform : public QObject
 {
     Q_OBJECT
@@ -64,8 +62,6 @@ private Q_SLOTS:
                "new", QByteArray("; n\n[text]\r\nIP =new\nP=5\n\n[x]\rk=v"));
         addRow("new key after the section's last line", QByteArray("[text]\nIP=1\n\n[o]\n"), "text", "P", "5",
                QByteArray("[text]\nIP=1\nP=5\r\n\n[o]\n"));
-        addRow("new section at the end", QByteArray("[text]\nIP=1"), "Z\\1", "T", "U",
-               QByteArray("[text]\nIP=1\r\n[Z\\1]\r\nT=U\r\n"));
         addRow("value written unchanged", QByteArray(), "text", "k", " \"a;b\" ",
                QByteArray("[text]\r\nk= \"a;b\" \r\n"));
         addRow("into the first duplicate section", QByteArray("[text]\n\n[Text]\nP=9\n"), "TEXT", "P", "5",
@@ -110,7 +106,6 @@ private Q_SLOTS:
         addRow("254 characters", "k", QString(254, u'x'), "");
         addRow("255 characters", "k", QString(255, u'x'), "longer than the 254");
         addRow("enclosing quotes", "k", "\"x\"", "read back as \"x\"");
-        addRow("outside the code page", "k", "漢", "not in code page 874");
         addRow("line break", "k", "a\nb", "line break");
         addRow("key opening a section", "[x", "1", "name cannot hold");
     }
@@ -243,16 +238,6 @@ private Q_SLOTS:
         QVERIFY(storeIniValue(u"t"_qs, u"k"_qs, u"v"_qs, path(u"fifo"_qs))
                     .error()
                     .endsWith(u"it is "_qs + pipe + u", not a file"_qs));
-    }
-
-    void programFolderAsDataDirectory()
-    {
-        const QString perUser = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        QCOMPARE(AppPaths::defaultDataDirFor(m_dir->path()), m_dir->path()); // a portable copy
-        QCOMPARE(QStringList({AppPaths::defaultDataDirFor(u"/usr/bin"_qs),
-                              AppPaths::defaultDataDirFor(u"/nonexistent"_qs),
-                              AppPaths::defaultDataDirFor(QString())}),
-                 QStringList(3, perUser));
     }
 };
 
