@@ -1,7 +1,4 @@
-#include "core/accesscontrol/AccessLogPull.h"
 #include "core/accesscontrol/QorClient.h"
-#include "core/storage/Connections.h"
-#include "fixtures/AccessControlServer.h"
 #include "fixtures/FakePeer.h"
 #include "fixtures/QorSimProcess.h"
 #include "fixtures/TestRows.h"
@@ -22,17 +19,12 @@ quint16 closedPort()
 }
 } // namespace
 
-// The access-control service's client against qor-sim and hostile peers, and the server's database
-// on a real PostgreSQL server.
+// The access-control service's client against qor-sim and hostile peers.
 class TestItAccessControl : public QObject
 {
     Q_OBJECT
 
-    AccessControlServer m_server;
-
 private Q_SLOTS:
-    void initTestCase() { QVERIFY2(m_server.start(), qPrintable(m_server.error())); }
-    void cleanup() { Connections::close(Connections::AccessControlConnection); }
 
     void initialisesCountsAndPulls()
     {
@@ -121,32 +113,6 @@ private Q_SLOTS:
         QCOMPARE(client.lastCount(), result == QorClient::Pulled ? 5u : 0u);
         QCOMPARE(client.isReady(), result == QorClient::Pulled || error.startsWith(u"refused"_qs));
         QVERIFY2(client.lastError().contains(error), qPrintable(client.lastError()));
-    }
-
-    void pullsEveryFacility()
-    {
-        QVERIFY(openAccessControlDatabase(m_server.login(), PostgresServer::driverName()).ok());
-        QVERIFY(m_server.exec(
-            u"insert into FacDefinition(FacID) values (0), (255), (256), (-1), (null), (9)"_qs));
-        QorSimProcess sim;
-        QVERIFY2(sim.start("facility 0\nfacility 255\nlog 255 7 2 1 2024/01/05 08:00:00 0\n",
-                           m_server.odbcConnectionString(), m_server.postgres().processEnvironment()),
-                 qPrintable(sim.error()));
-        QorClient client;
-        AccessLogPull pull(Connections::get(Connections::AccessControlConnection), client);
-        const Expected<AccessLogPullReport> report = pull.run(Host, sim.port(), 1);
-        QVERIFY2(report.ok() && report->initialised,
-                 qPrintable(report.ok() ? report->initError : report.error()));
-        QCOMPARE(report->pulled, (QList<quint8>{0, 255, 9}));
-        QCOMPARE(report->skippedFacilities, (QStringList{u"256"_qs, u"-1"_qs, u"(empty)"_qs}));
-        QCOMPARE(report->facilityErrors.size(), 1);
-        QVERIFY2(report->warnings().startsWith(u"Facility 256 was skipped"_qs) &&
-                     report->warnings().endsWith(u"does not know facility 9."_qs),
-                 qPrintable(report->warnings()));
-        QCOMPARE(m_server.rows(u"select UID from RALog"_qs), QStringList{u"7"_qs});
-        QVERIFY(!client.isReady());
-        const AccessLogPullReport refused = *pull.run(Host, closedPort(), 1);
-        QVERIFY(!refused.initialised && !refused.initError.isEmpty() && refused.pulled.isEmpty());
     }
 };
 

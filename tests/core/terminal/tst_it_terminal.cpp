@@ -129,21 +129,6 @@ private Q_SLOTS:
         QCOMPARE(buffer, generateLog(3, 1) + '\x55');
     }
 
-    void keyIsDemanded()
-    {
-        QVERIFY(m_sim->ok(u"require-key on"_qs));
-        Tq90Client& c = *m_client;
-        int other = 0;
-        int size = 0;
-        // the key belongs to the session: a new one must exchange it again
-        QCOMPARE(QList<int>({c.Tq90Initialize(other, Loopback, m_sim->port()), c.Tq90GetLogSize(other, size),
-                             c.Tq90ExchangeKey(other), c.Tq90OpenDoor(other), c.Tq90Terminate(other),
-                             c.Tq90Initialize(other, Loopback, m_sim->port()), c.Tq90OpenDoor(other)}),
-                 QList<int>({0, KeyNotSet, 0, 0, 0, 0, KeyNotSet}));
-        QVERIFY(m_sim->ok(u"misbehave ExchangeKey short"_qs));
-        QCOMPARE(c.Tq90ExchangeKey(other), SocketError);
-    }
-
     void hostileTerminal_data()
     {
         addColumns<QString, int, bool>({"behaviour", "result", "sessionSurvives"});
