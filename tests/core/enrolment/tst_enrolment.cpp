@@ -1,8 +1,7 @@
-#include "core/enrolment/FingerOperation.h"
 #include "core/enrolment/UserEntry.h"
 #include "fixtures/TestRows.h"
 
-// The user entry of the enrolment window and the identified user it shows, at their edges.
+// The user entry of the enrolment window at its edges.
 class TestEnrolment : public QObject
 {
     Q_OBJECT
@@ -13,10 +12,8 @@ private Q_SLOTS:
         // record: user|group|finger number|finger name|level, or the refusal
         addColumns<QString, QString, int, QString>({"userId", "groupId", "finger", "record"});
         const char* range = "Group ID should be in range of 0-99!";
-        addRow("user checked first", "", "", -1, "User ID could not be empty!");
         addRow("user 0", " 0 ", "1", 0, "User ID could not be 0!");
         addRow("13 characters", "1234567890123", "1", 0, "The range of User ID could be 1-999999999999!");
-        addRow("group before finger", "5", "  ", -1, "Group ID could not be empty!");
         addRow("group 100", "5", "100", 0, range);
         addRow("group in Thai digits", "5", "๕", 0, range);
         addRow("group beyond any integer", "5", "99999999999999999999999", 0, range);
@@ -44,14 +41,6 @@ private Q_SLOTS:
                                    .arg(r.Level)
                              : result.error() + r.UserId,
                  record + (result.ok() ? u""_qs : u"old"_qs));
-    }
-
-    void identifiedText()
-    {
-        QCOMPARE(FingerOperation::identifiedText(QByteArray("ABCDEFGHIJKLMNOPQ", 17)),
-                 u"รหัส  ABCDEFGHIJKL"_qs);
-        QCOMPARE(FingerOperation::identifiedText(QByteArray("\xca\xc1\xa1\0xxxxxxxxxxxxx", 17)),
-                 u"รหัส  สมก"_qs);
     }
 };
 

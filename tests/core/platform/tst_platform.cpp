@@ -107,6 +107,7 @@ private Q_SLOTS:
         addRow("255 characters", "k", QString(255, u'x'), "longer than the 254");
         addRow("enclosing quotes", "k", "\"x\"", "read back as \"x\"");
         addRow("line break", "k", "a\nb", "line break");
+        addRow("outside the code page", "k", "漢", "not in code page 874");
         addRow("key opening a section", "[x", "1", "name cannot hold");
     }
     void store()
@@ -209,23 +210,12 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"DefFMT.txt"_qs});
     }
 
-    void replaceKeepsTheOldFile()
+    void unwritablePaths()
     {
-        QVERIFY(TestFiles::write(path(), "old"));
-        {
-            CheckedFileWriter abandoned(path());
-            QVERIFY(abandoned.open().ok() && abandoned.write("new"));
-            QCOMPARE(TestFiles::read(path()), QByteArray("old"));
-        }
-        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{u"DefFMT.txt"_qs});
         const QString gone = path(u"gone/TQ90_log.bin"_qs);
         QVERIFY2(
             writeFileAtomically(gone, "log").error().startsWith(u"Cannot write "_qs + gone + u": No such"_qs),
             qPrintable(writeFileAtomically(gone, "log").error()));
-    }
-
-    void notRegularFiles()
-    {
         QVERIFY(QDir().mkdir(path(u"folder"_qs)) &&
                 ::mkfifo(QFile::encodeName(path(u"fifo"_qs)).constData(), 0600) == 0);
         const QString pipe = u"a named pipe, a device or a socket"_qs;

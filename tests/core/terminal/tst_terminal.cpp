@@ -35,12 +35,6 @@ QByteArray records(int first, int count = 1, int second = 0)
     return log;
 }
 
-QByteArray header(std::uint32_t length)
-{
-    QByteArray h("TQ");
-    appendU32(h, length);
-    return h;
-}
 } // namespace
 
 // The terminal's wire format, the terminals file and the conversion of a downloaded log into the
@@ -84,6 +78,11 @@ private Q_SLOTS:
     void parser_data()
     {
         addColumns<QByteArray, qint64, State>({"bytes", "max", "state"});
+        const auto header = [](std::uint32_t length) {
+            QByteArray h("TQ");
+            appendU32(h, length);
+            return h;
+        };
         QByteArray damaged = encodeRequest(Command::OpenDoor, "xyz");
         damaged[HeaderBytes + 1] = 'Q';
         addRow("length 1", header(1), qint64(10), State::NeedMore);
@@ -210,9 +209,6 @@ private Q_SLOTS:
         QCOMPARE(rows().size(), 1);
         QVERIFY(QFile::remove(m_paths->logFile()));
         QVERIFY(convert().error().contains(u"TQ90_log.bin does not exist. Download"_qs));
-        Connections::close(Connections::LocalConnection);
-        QVERIFY(writeLog(records(1)));
-        QVERIFY(convert().error().contains(u"not open"_qs));
     }
 
     void repeats_data()
@@ -290,17 +286,13 @@ private Q_SLOTS:
         QFETCH(QString, failure);
         const QByteArray log = records(9) + records(7) + records(8);
         QVERIFY(writeLog(log + '\0') && convert(log.size()).ok());
-        QVERIFY(fileAfter.isEmpty() ? QFile::remove(m_paths->logFile()) : writeLog(fileAfter));
+        QVERIFY(writeLog(fileAfter));
         QVERIFY(executeStatement(db(), u"delete from tblexport where HID in (%1)"_qs.arg(
                                            removeHids.isEmpty() ? u"0"_qs : removeHids))
                     .ok());
-        QList<qint64> done;
-        const Outcome verified =
-            verifyStoredLog(m_paths->logFile(), db(), log, [&](qint64 d, qint64) { done << d; });
+        const Outcome verified = verifyStoredLog(m_paths->logFile(), db(), log);
         QVERIFY2(verified.ok() == failure.isEmpty() && verified.error().contains(failure),
                  qPrintable(verified.error()));
-        if (verified.ok())
-            QCOMPARE(done, (QList<qint64>{1, 2, 3}));
     }
 
     void progress()
