@@ -12,7 +12,6 @@ private Q_SLOTS:
         // record: user|group|finger number|finger name|level, or the refusal
         addColumns<QString, QString, int, QString>({"userId", "groupId", "finger", "record"});
         const char* range = "Group ID should be in range of 0-99!";
-        addRow("user 0", " 0 ", "1", 0, "User ID could not be 0!");
         addRow("13 characters", "1234567890123", "1", 0, "The range of User ID could be 1-999999999999!");
         addRow("group 100", "5", "100", 0, range);
         addRow("group in Thai digits", "5", "๕", 0, range);

@@ -44,7 +44,6 @@ private Q_SLOTS:
         addRow("later duplicate section unseen", QByteArray("[text]\n[Text]\nIP=2\n"), "dflt");
         addRow("CR LF and CR lines", QByteArray("[text]\r\nA=1\rIP=cr\r"), "cr");
         addRow("section name with blanks", QByteArray("  [ text ]  \nIP=s\n"), "s");
-        addRow("unclosed section name", QByteArray("[text\nIP=u\n"), "u");
     }
     void iniRead()
     {

@@ -152,9 +152,6 @@ private Q_SLOTS:
         QCOMPARE(m_client->isOpen(m_handle), sessionSurvives);
         int size = 0;
         QCOMPARE(m_client->Tq90GetLogSize(m_handle, size), sessionSurvives ? 0 : SocketError);
-        int fresh = 0;
-        QCOMPARE(m_client->Tq90Initialize(fresh, Loopback, m_sim->port()), 0);
-        QCOMPARE(m_client->Tq90GetLogData(fresh, 20000 * 16, buffer), 0);
     }
 
     void sync_data()
