@@ -16,7 +16,6 @@ private Q_SLOTS:
         addRow("group 100", "5", "100", 0, range);
         addRow("group in Thai digits", "5", "๕", 0, range);
         addRow("group beyond any integer", "5", "99999999999999999999999", 0, range);
-        addRow("finger before the list", "5", "1", -1, "Finger ID could not be empty!");
         addRow("finger past the list", "5", "1", 10, "Finger ID could not be empty!");
         addRow("00, group 0, first finger", "00", "0", 0, "00|0|0|Left thumb|6");
         addRow("12 characters, 099, last finger", " 123456789012 ", " 099 ", 9,
