@@ -119,7 +119,7 @@ private Q_SLOTS:
         addRow("missing file", QByteArray(), "does not exist");
         addRow("folder", QByteArray("/"), "is not a regular file");
         addRow("larger than 1 MiB", QByteArray(1024 * 1024 + 1, ';'), "holds 1048577 bytes");
-        addRow("1 MiB", "[A]\nIP=h\n" + QByteArray(1024 * 1024 - 10, ';'), "A|h|5001|0");
+        addRow("1 MiB", "[A]\nIP=h\n" + QByteArray(1024 * 1024 - 9, ';'), "A|h|5001|0");
     }
     void terminalsFile()
     {
