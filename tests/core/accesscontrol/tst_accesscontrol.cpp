@@ -72,8 +72,8 @@ private Q_SLOTS:
         addRow("error", QByteArray("ERR 404 no facility 9~"), "0|-|404|no facility 9~");
         addRow("error without text", QByteArray("ERR 999"), "0|-|999|");
         addRow("code beyond three digits", QByteArray("ERR 1000 x"), "-");
-        addRow("control byte", QByteArray("OK\x1f"), "-");
-        addRow("delete byte", QByteArray("OK\x7f"), "-");
+        addRow("control byte", QByteArray("ERR 1 \x1f"), "-");
+        addRow("delete byte", QByteArray("ERR 1 \x7f"), "-");
         addRow("blank and tilde", QByteArray("ERR 1  ~"), "0|-|1| ~");
     }
     void answers()

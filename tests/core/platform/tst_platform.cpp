@@ -96,6 +96,7 @@ private Q_SLOTS:
               "read");
         QTEST(int(readIniValue(u"text"_qs, u"none"_qs, value, path()).size()), "fromDefault");
         QCOMPARE(readLayoutValue(u"text"_qs, u"none"_qs, path()), QString());
+        QCOMPARE(readIniValue(u"text"_qs, u"none"_qs, u"d \t"_qs, path()), u"d"_qs); // a default's blanks
     }
 
     void store_data()

@@ -18,12 +18,6 @@ using Status = TerminalSyncResult::Status;
 namespace {
 const QString Loopback = u"127.0.0.1"_qs;
 
-quint16 closedPort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost);
-    return probe.serverPort();
-}
 } // namespace
 
 // The terminal client against the real simulator and hostile peers, and the download, store and
@@ -84,8 +78,7 @@ private Q_SLOTS:
         addRow("port 0", Loopback, 0, QByteArray(), false, BadArgument);
         addRow("port 65536", Loopback, 65536, QByteArray(), false, BadArgument);
         addRow("blank ip", "   ", 5001, QByteArray(), false, BadArgument);
-        addRow("nobody listening", Loopback, int(closedPort()), QByteArray(), false, SocketError);
-        addRow("port 65535", Loopback, 65535, QByteArray(), false, SocketError);
+        addRow("port 65535, nobody listening", Loopback, 65535, QByteArray(), false, SocketError);
         addRow("garbage", Loopback, -1, QByteArray("HTTP/1.1 400 Bad Request\r\n\r\n"), false, SocketError);
         addRow("truncated frame, then closed", Loopback, -1, hello.left(8), true, SocketError);
         addRow("silent", Loopback, -1, QByteArray(), false, Timeout);

@@ -300,10 +300,14 @@ private Q_SLOTS:
         QCOMPARE(conversionSummary({1, 0, 0}) + conversionSummary({2, 1, 0}),
                  u"Read 1 punch, 0 new.Read 2 punches, 1 new."_qs);
         // a call for each whole percentage and one after the last punch
-        QVERIFY(writeLog(generateLog(1234, 5)));
+        QVERIFY(writeLog(generateLog(1234, 5) + '\0'));
         QList<qint64> calls;
         QVERIFY(convertLogToDatabase(m_paths->logFile(), db(), [&](qint64 d, qint64) { calls << d; }).ok());
         QCOMPARE(QList<qint64>({calls.size(), calls.first(), calls.last()}), QList<qint64>({101, 0, 1234}));
+        calls.clear();
+        QVERIFY(verifyStoredLog(m_paths->logFile(), db(), generateLog(1234, 5),
+                                [&](qint64 d, qint64) { calls << d; }));
+        QCOMPARE(QList<qint64>({calls.size(), calls.first(), calls.last()}), QList<qint64>({101, 1, 1234}));
     }
 };
 
