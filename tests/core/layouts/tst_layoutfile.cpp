@@ -376,9 +376,8 @@ void TestLayoutFile::limits()
     QFETCH(QString, refusal);
     QString text = u"[ZUNDataView]\nRows=%1\nDelimiter=,\n"_qs.arg(rows) + QString(padding, u'\n');
     for (int i = 1; i <= rows; ++i)
-        text +=
-            u"[ZUNData\\ROW\\%1]\nTextMatrix=UID\nFixedWidth=%2\nAlignmentData=0\nspData=%3\n"_qs.arg(i).arg(
-                width, pad);
+        text += u"[ZUNData\\ROW\\%1]\nTextMatrix=UID\nFixedWidth=%2\nAlignmentData=0\nspData=%3\n"_qs.arg(i).arg(
+            width, pad);
     QVERIFY(writeLayout(text));
     ExportLayout layout;
     layout.delimiter = u"|"_qs;
