@@ -1,7 +1,10 @@
+#include "core/enrolment/FingerImageView.h"
 #include "core/enrolment/UserEntry.h"
 #include "fixtures/TestRows.h"
 
-// The user entry of the enrolment window at its edges.
+#include <QPainter>
+
+// The user entry of the enrolment window at its edges, and the fingerprint image it shows.
 class TestEnrolment : public QObject
 {
     Q_OBJECT
@@ -39,6 +42,51 @@ private Q_SLOTS:
                                    .arg(r.Level)
                              : result.error() + r.UserId,
                  record + (result.ok() ? u""_qs : u"old"_qs));
+    }
+    void fingerImage_data()
+    {
+        // a 32 x 48 image whose top-left quadrant is white (bytes 0: none shown), drawn onto a
+        // 60 x 60 backdrop of grey 9; shown: the greys left and right of the quadrant's drawn
+        // corner and below it, and the backdrop's far corner, or the refusal
+        addColumns<int, int, QSize, QString>({"bits", "bytes", "display", "shown"});
+        addRow("stretched smaller", 8, 32 * 48 + 1, QSize(16, 24), "255 0 0 9");
+        addRow("other proportions", 8, 32 * 48, QSize(50, 10), "255 0 0 9");
+        addRow("before any image", 8, 0, QSize(16, 24), "9 9 9 9");
+        addRow("no display", 8, 32 * 48, QSize(0, 0), "9 9 9 9");
+        addRow("one byte short", 8, 32 * 48 - 1, QSize(16, 24),
+               "The fingerprint image is incomplete (1535 of 1536 bytes).");
+        addRow("24 bits", 24, 32 * 48, QSize(16, 24), "The image display is not prepared.");
+    }
+    void fingerImage()
+    {
+        QFETCH(int, bits);
+        QFETCH(int, bytes);
+        QFETCH(QSize, display);
+        QFETCH(QString, shown);
+        FingerImageView view;
+        QCOMPARE(view.prepare(32, 48, bits), bits == 8);
+        QByteArray image(bytes, char(0));
+        for (int r = 0; r < 24 && bytes > 0; ++r)
+            std::fill_n(image.data() + r * 32, 16, char(255));
+        if (const Outcome result = bytes ? view.showImage(image) : Outcome::success(); !result.ok()) {
+            QVERIFY(!view.hasImage());
+            QCOMPARE(result.error(), shown);
+            return;
+        }
+        view.setDisplaySize(display);
+        QImage target(60, 60, QImage::Format_RGB32);
+        target.fill(QColor(9, 9, 9));
+        {
+            QPainter painter(&target);
+            view.draw(painter);
+        }
+        const int x = std::max(display.width() / 2, 1);
+        const int y = std::max(display.height() / 2, 1);
+        QStringList greys;
+        for (const QPoint p :
+             {QPoint(x - 1, y - 1), QPoint(x + 1, y - 1), QPoint(x - 1, y + 1), QPoint(59, 59)})
+            greys << QString::number(qGray(target.pixel(p)));
+        QCOMPARE(greys.join(u' '), shown);
     }
 };
 
