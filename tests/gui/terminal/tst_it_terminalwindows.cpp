@@ -55,6 +55,18 @@ void answerUserDialog(const QString& answer)
     });
 }
 
+// Counts the conversion progress windows shown anywhere in the application.
+class SplashShows final : public QObject
+{
+public:
+    int count = 0;
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        count += event->type() == QEvent::Show && qobject_cast<ConversionProgressWindow*>(object);
+        return false;
+    }
+};
+
 } // namespace
 
 // The windows that talk to a terminal, inside the real main window against tq90-sim: the
@@ -196,7 +208,11 @@ void TestItTerminalWindows::downloadEraseAndClose()
         mainClosed = m_session->main().close();
         m_session->clickItem(2);
     });
+    SplashShows splashShows;
+    qApp->installEventFilter(&splashShows);
     Gui::click(m_window, "btnGetlog");
+    qApp->removeEventFilter(&splashShows);
+    QCOMPARE(splashShows.count, 1);
     QVERIFY(busy && !mainClosed && m_window && !m_session->window(WindowId::Export));
     const QString storing = u"The log is still being stored. Close the window when it has finished."_qs;
     QCOMPARE(prompter().texts(),
