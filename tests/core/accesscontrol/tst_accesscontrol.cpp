@@ -28,6 +28,7 @@ private Q_SLOTS:
         const QByteArray full(MaxLine, 'a');
         addRow("lf", QByteArray("OK\nQOR"), QByteArray("OK"), QByteArray("QOR"), false);
         addRow("crlf", QByteArray("OK 3\r\n"), QByteArray("OK 3"), QByteArray(), false);
+        addRow("empty line", QByteArray("\nOK\n"), QByteArray(""), QByteArray("OK\n"), false);
         addRow("longest line", full.chopped(1) + '\n', full.chopped(1), QByteArray(), false);
         addRow("one byte too long", full + '\n', QByteArray("-"), full + '\n', true);
         addRow("no lf, full", full, QByteArray("-"), full, true);
