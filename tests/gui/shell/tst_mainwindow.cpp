@@ -1,9 +1,14 @@
+#include "core/enrolment/EnrolUser.h"
 #include "core/storage/Connections.h"
 #include "fixtures/MainWindowSession.h"
+#include "fixtures/TestFiles.h"
 #include "fixtures/TestRows.h"
+#include "gui/enrolment/UserDialog.h"
 #include "gui/platform/WidgetPrompter.h"
+#include "gui/shell/AboutDialog.h"
 #include "gui/shell/ChildPlacement.h"
 #include "gui/shell/SideBar.h"
+#include "gui/terminal/ConversionProgressWindow.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -32,6 +37,7 @@ private Q_SLOTS:
     void staleFrameDoesNotForgetNewerWindow();
     void missingWindowIsReported();
     void placementAndFileFilters();
+    void layoutsStayAsDrawn();
 
 private:
     // Fails the test when a frame has lost its window or a kind of window is open twice.
@@ -40,6 +46,59 @@ private:
 
     std::unique_ptr<MainWindowSession> m_session;
 };
+
+// Where every named control of every window sits, against window-layouts.txt beside this test: a
+// control moved, resized or dropped by a change shows here. After a deliberate change to a
+// window, run with TQ_WRITE_LAYOUTS=1 and review the difference of the file.
+void TestMainWindow::layoutsStayAsDrawn()
+{
+    QStringList lines;
+    const auto record = [&lines](const QString& title, QWidget* window) {
+        window->show();
+        QCoreApplication::processEvents();
+        lines << title + QStringLiteral(" %1x%2").arg(window->width()).arg(window->height());
+        QStringList controls;
+        for (const QWidget* control : window->findChildren<QWidget*>()) {
+            if (!control->isVisibleTo(window) || control->objectName().startsWith(u"qt_"))
+                continue;
+            // a control without a name is known by its kind and its text
+            QString name = control->objectName();
+            if (name.isEmpty())
+                name = QString::fromLatin1(control->metaObject()->className()) + u'"' +
+                       control->property("text").toString().simplified() + u'"';
+            const QPoint at = control->mapTo(window, QPoint(0, 0));
+            controls << QStringLiteral("  %1 %2,%3 %4x%5")
+                            .arg(name)
+                            .arg(at.x())
+                            .arg(at.y())
+                            .arg(control->width())
+                            .arg(control->height());
+        }
+        controls.sort();
+        lines << controls;
+    };
+    record(u"MainWindow"_qs, &m_session->main());
+    for (const WindowId id : {WindowId::Connect, WindowId::Export, WindowId::EditExport, WindowId::Enroll,
+                              WindowId::ConnectSql, WindowId::Employee, WindowId::TQID})
+        record(QString::fromLatin1(m_session->main().windows().window(id)->metaObject()->className()),
+               m_session->main().windows().window(id));
+    ConversionProgressWindow splash(&m_session->main(), &area());
+    record(u"ConversionProgressWindow"_qs, &splash);
+    EnrolUser user;
+    UserDialog dialog(m_session->context(), user);
+    record(u"UserDialog"_qs, &dialog);
+    AboutDialog about;
+    record(u"AboutDialog"_qs, &about);
+    const QString file = QStringLiteral(QT_TESTCASE_SOURCEDIR "/gui/shell/window-layouts.txt");
+    const QByteArray drawn = lines.join(u'\n').toUtf8() + '\n';
+    if (qEnvironmentVariableIsSet("TQ_WRITE_LAYOUTS"))
+        QVERIFY(
+            TestFiles::write(QStringLiteral(QT_TESTCASE_SOURCEDIR "/gui/shell/window-layouts.txt"), drawn));
+    const QList<QByteArray> expected = TestFiles::read(file).split('\n');
+    const QList<QByteArray> actual = drawn.split('\n');
+    for (qsizetype i = 0; i < std::max(expected.size(), actual.size()); ++i)
+        QCOMPARE(actual.value(i), expected.value(i));
+}
 
 void TestMainWindow::checkFrames()
 {
