@@ -46,13 +46,13 @@ private Q_SLOTS:
     void fingerImage_data()
     {
         // a 32 x 48 image whose top-left quadrant is white (bytes 0: none shown), drawn onto a
-        // 60 x 60 backdrop of grey 9; shown: the greys left and right of the quadrant's drawn
-        // corner and below it, and the backdrop's far corner, or the refusal
+        // 60 x 60 backdrop of grey 9; shown: the greys at the top-left corner, left and right of the
+        // quadrant's drawn corner and below it, and the backdrop's far corner, or the refusal
         addColumns<int, int, QSize, QString>({"bits", "bytes", "display", "shown"});
-        addRow("stretched smaller", 8, 32 * 48 + 1, QSize(16, 24), "255 0 0 9");
-        addRow("other proportions", 8, 32 * 48, QSize(50, 10), "255 0 0 9");
-        addRow("before any image", 8, 0, QSize(16, 24), "9 9 9 9");
-        addRow("no display", 8, 32 * 48, QSize(0, 0), "9 9 9 9");
+        addRow("stretched smaller", 8, 32 * 48 + 1, QSize(16, 24), "255 255 0 0 9");
+        addRow("other proportions", 8, 32 * 48, QSize(50, 10), "255 255 0 0 9");
+        addRow("before any image", 8, 0, QSize(16, 24), "9 9 9 9 9");
+        addRow("no display", 8, 32 * 48, QSize(0, 0), "9 9 9 9 9");
         addRow("one byte short", 8, 32 * 48 - 1, QSize(16, 24),
                "The fingerprint image is incomplete (1535 of 1536 bytes).");
         addRow("24 bits", 24, 32 * 48, QSize(16, 24), "The image display is not prepared.");
