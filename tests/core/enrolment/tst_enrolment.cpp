@@ -84,7 +84,7 @@ private Q_SLOTS:
         const int y = std::max(display.height() / 2, 1);
         QStringList greys;
         for (const QPoint p :
-             {QPoint(x - 1, y - 1), QPoint(x + 1, y - 1), QPoint(x - 1, y + 1), QPoint(59, 59)})
+             {QPoint(0, 0), QPoint(x - 1, y - 1), QPoint(x + 1, y - 1), QPoint(x - 1, y + 1), QPoint(59, 59)})
             greys << QString::number(qGray(target.pixel(p)));
         QCOMPARE(greys.join(u' '), shown);
     }
