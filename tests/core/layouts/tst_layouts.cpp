@@ -196,6 +196,10 @@ private Q_SLOTS:
         addRow("IN-only", event, ",", dmy, "in", "- - 2", "123,IN,123");
         addRow("OUT-only", event, ",", dmy, "out", "- - 1", "123,OUT,123");
         addRow("IN-only wins", event, ",", dmy, "in out", "- - 2", "123,IN,123");
+        // the preview: each field one wider than its sample's counted length
+        addRow("preview",
+               "UID|13|0|-;Kestrum ID|4|0|-;Group|4|0|-;Date|11|0|-;Time|9|0|-;Event|3|0|-;Space|2|0|-", ",",
+               dmy, "", "preview", "0000001-,02-,03-,dd/MM/yyyy-,HH:mm-,01-, -");
     }
     void line()
     {
@@ -207,7 +211,9 @@ private Q_SLOTS:
         const PunchRecord record{u"123"_qs, u"2"_qs, u"7"_qs, p.value(0), p.value(1), p.value(2, u"1"_qs)};
         const ExportDataType type =
             settings.contains(u"raw"_qs) ? ExportDataType::Raw : ExportDataType::Filtered;
-        QTEST(exportLine(c.layout, c.rows, record, delimiter, type), "line");
+        QTEST(punch == u"preview" ? previewLine(c.layout, c.rows, delimiter)
+                                  : exportLine(c.layout, c.rows, record, delimiter, type),
+              "line");
     }
     void fieldListEdits_data()
     {
