@@ -67,12 +67,13 @@ void TestMainWindow::layoutsStayAsDrawn()
                 name = QString::fromLatin1(control->metaObject()->className()) + u'"' +
                        control->property("text").toString().simplified() + u'"';
             const QPoint at = control->mapTo(window, QPoint(0, 0));
-            controls << QStringLiteral("  %1 %2,%3 %4x%5")
+            controls << QStringLiteral("  %1 %2,%3 %4x%5%6")
                             .arg(name)
                             .arg(at.x())
                             .arg(at.y())
                             .arg(control->width())
-                            .arg(control->height());
+                            .arg(control->height())
+                            .arg(control->font().bold() ? QStringLiteral(" bold") : QString());
         }
         controls.sort();
         lines << controls;
