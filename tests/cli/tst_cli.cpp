@@ -165,6 +165,9 @@ void TestCli::refused_data()
     addRow("unknown program option", u"--bogus layouts"_qs, u""_qs, 2, u""_qs, u"bogus"_qs);
     addRow("unknown command", u"frobnicate"_qs, u""_qs, 2, u""_qs, u"Unknown command: frobnicate"_qs);
     addRow("no command", u""_qs, u""_qs, 2, u""_qs, u"usage:"_qs);
+    addRow("quiet layouts", u"layouts --quiet"_qs, u""_qs, 2, u""_qs, u"Unknown option 'quiet'"_qs);
+    addRow("quiet preview", u"preview --layout Default --quiet"_qs, u""_qs, 2, u""_qs,
+           u"Unknown option 'quiet'"_qs);
     addRow("extra argument", u"layouts x"_qs, u""_qs, 2, u""_qs, usage);
     addRow("preview without layout", u"preview"_qs, u""_qs, 2, u""_qs, usage);
     addRow("layout without value", u"preview --layout"_qs, u""_qs, 2, u""_qs, usage);
