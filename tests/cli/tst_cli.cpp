@@ -232,6 +232,9 @@ void TestCli::refused_data()
     addRow("layout path on export", u"export --layout ../../own --output {dir}/new.txt"_qs, u""_qs, 1, u""_qs,
            u"^The layout name"_qs);
     addRow("layout dot dot", u"preview --layout .."_qs, u""_qs, 1, u""_qs, u"^The layout name"_qs);
+    addRow("layout control character", u"preview --layout a\x01b"_qs, u""_qs, 1, u""_qs,
+           u"control character"_qs);
+    addRow("layout DEL", u"preview --layout a\x7f"_qs, u""_qs, 1, u""_qs, u"control character"_qs);
     addRow("unknown layout", u"preview --layout Nope"_qs, u""_qs, 1, u""_qs, u"Nope"_qs);
     addRow("layout beyond limits", u"preview --layout Wide"_qs, u""_qs, 1, u""_qs,
            u"Wide.ini.*more than the 255"_qs);
