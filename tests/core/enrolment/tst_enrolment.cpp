@@ -64,6 +64,7 @@ private Q_SLOTS:
         QFETCH(QSize, display);
         QFETCH(QString, shown);
         FingerImageView view;
+        QVERIFY(!view.prepare(0, 48, 8) && !view.prepare(32, 0, 8) && !view.isPrepared());
         QCOMPARE(view.prepare(32, 48, bits), bits == 8);
         QByteArray image(bytes, char(0));
         for (int r = 0; r < 24 && bytes > 0; ++r)
