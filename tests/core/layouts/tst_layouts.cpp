@@ -250,6 +250,8 @@ private Q_SLOTS:
             list.setInOnly(true);
             list.setOutOnly(row != 0); // clearing the other box leaves this one
         }
+        QVERIFY(grid.row(0).field == u"ฟิลด์ข้อมูล" && grid.row(-1).field.isEmpty() &&
+                grid.row(grid.rowCount()).field.isEmpty() && grid.rowCount(grid.index(0, 0)) == 0);
         QStringList fields;
         for (int r = 1; r <= grid.fieldCount(); ++r)
             fields << grid.row(r).field + grid.row(r).width + u':' + QString::number(layout.alignmentOf(r)) +
@@ -321,6 +323,12 @@ private Q_SLOTS:
                "TextMatrix=UID FixedWidth=4 AlignmentData=1 FormatDateType=4 FormatTimeType=0",
                "Date:10,UID:4|0,1,0|;|yyMMdd|HH:mm:ss|TH|A|B|0|1",
                "Date:10,UID:4|0,1,0|;|yyMMdd|HH:mm:ss||A|B|0|1|Hand,4,0");
+        addRow("a row without its field, a value cut at a NUL",
+               "2\nFixedWidth=3\nTextMatrix=Event FixedWidth=2 AlignmentData=1 FormatDateType=0 "
+               "FormatTimeType=0 "
+               "IN=\\0X OUT=Y\\0Z",
+               ":3,Event:2|-1,1,0|;|dd/MM/yyyy|HH:mm:ss|TH|A|Y|0|0",
+               ":3,Event:2|-1,1,0|;|dd/MM/yyyy|HH:mm:ss|TH||Y|0|0|Hand,0,0");
         addRow("indices outside the tables",
                "1\nTextMatrix=Date FixedWidth=10 AlignmentData=1 FormatDateType=6 FormatTimeType=2",
                "Date:10|1,0x|;|yy/MM/dd|HH:mm:ss|TH|A|B|0|1",
@@ -334,6 +342,7 @@ private Q_SLOTS:
         QString text = u"[ZUNDataView]\nRows=%1\nDelimiter=;\n"_qs.arg(sections.takeFirst());
         for (qsizetype i = 0; i < sections.size(); ++i)
             text += u"[ZUNData\\ROW\\%1]\n%2\n"_qs.arg(i + 1).arg(sections[i].replace(u' ', u'\n'));
+        text.replace(u"\\0"_qs, QString(QChar(0)));
         QVERIFY(writeLayout(text));
         ExportLayout previous = EditorCopy().layout;
         previous.alignments = {1, 0};

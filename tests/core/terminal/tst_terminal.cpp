@@ -67,7 +67,9 @@ private Q_SLOTS:
         appendU32(frame, crc32(frame.mid(HeaderBytes)));
         QCOMPARE(encodeReply(Command::GetLogSize, -7, "abc"), frame);
         FrameParser parser;
-        parser.append(frame.left(HeaderBytes + 1));
+        parser.append(frame.left(HeaderBytes));
+        QCOMPARE(parser.pending(), 12);
+        parser.append(frame.mid(HeaderBytes, 1));
         QCOMPARE(QList<qint64>({qint64(parser.next()), parser.pending()}), QList<qint64>({0, 11}));
         parser.append(frame.mid(HeaderBytes + 1) + encodeRequest(Command::Hello));
         QCOMPARE(QList<State>({parser.next(), parser.next(), parser.next()}),
