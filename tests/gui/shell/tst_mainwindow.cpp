@@ -83,6 +83,11 @@ void TestMainWindow::layoutsStayAsDrawn()
                               WindowId::ConnectSql, WindowId::Employee, WindowId::TQID})
         record(QString::fromLatin1(m_session->main().windows().window(id)->metaObject()->className()),
                m_session->main().windows().window(id));
+    // the terminal window as a connection leaves it: the download frame in place of the address
+    QWidget* terminal = m_session->main().windows().window(WindowId::Connect);
+    Gui::child(terminal, "XPFrame1")->hide();
+    Gui::child(terminal, "XPFrame2")->show();
+    record(u"TerminalWindow, connected"_qs, terminal);
     ConversionProgressWindow splash(&m_session->main(), &area());
     record(u"ConversionProgressWindow"_qs, &splash);
     EnrolUser user;
