@@ -361,6 +361,7 @@ void TestExportWindow::editAndSave()
     Gui::choose(m_editor, "Option1");
     Gui::click(m_editor, "cmdUp");
     QCOMPARE(state().section(u' ', 0, 0), u"Date:10,UID:15,Event:2"_qs);
+    QVERIFY(Gui::child<QTableView>(m_editor, "MSHFlexGrid2")->selectionModel()->isRowSelected(1, {}));
     Gui::click(m_editor, "cmdDown");
     for (const int field : {5, 3}) { // Time, Group
         pick("MSHFlexGrid1", field);
