@@ -252,6 +252,8 @@ private Q_SLOTS:
         }
         QVERIFY(grid.row(0).field == u"ฟิลด์ข้อมูล" && grid.row(-1).field.isEmpty() &&
                 grid.row(grid.rowCount()).field.isEmpty() && grid.rowCount(grid.index(0, 0)) == 0);
+        QCOMPARE(grid.data(grid.index(0, 0)).toString() + grid.data(grid.index(0, 1)).toString(),
+                 u"ฟิลด์ข้อมูลความกว้าง"_qs);
         QStringList fields;
         for (int r = 1; r <= grid.fieldCount(); ++r)
             fields << grid.row(r).field + grid.row(r).width + u':' + QString::number(layout.alignmentOf(r)) +
