@@ -1,5 +1,6 @@
 #include "core/layouts/DelimiterChoice.h"
 #include "core/layouts/ExportFieldList.h"
+#include "core/layouts/LayoutDraft.h"
 #include "core/layouts/LayoutFile.h"
 #include "core/layouts/LayoutNumbers.h"
 #include "core/layouts/LineBuilder.h"
@@ -402,6 +403,23 @@ private Q_SLOTS:
             QCOMPARE(grid.fieldCount(), 0);
             QCOMPARE(layout.delimiter, u"|"_qs);
         }
+    }
+    // The editor's draft becomes the export window's layout only when its file was written.
+    void draftSave()
+    {
+        QVERIFY(QDir().mkpath(paths().exportFormatDir()));
+        ExportLayout current;
+        current.inText = u"old"_qs;
+        LayoutDraft draft(current);
+        draft.setInText(u"new"_qs);
+        draft.setFileName(u"a/b"_qs);
+        draft.selectField(1);
+        QVERIFY(draft.addSelectedField());
+        QCOMPARE(draft.save(paths(), current).status, LayoutSaveResult::Status::BadName);
+        QCOMPARE(current.inText, u"old"_qs);
+        draft.setFileName(u"Saved"_qs);
+        QCOMPARE(draft.save(paths(), current).status, LayoutSaveResult::Status::Written);
+        QCOMPARE(current.inText, u"new"_qs);
     }
     void saveRefusals_data()
     {
