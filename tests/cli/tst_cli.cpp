@@ -196,6 +196,8 @@ void TestCli::refused_data()
     addRow("unknown source", u"export-ta --ta-connection x --source other"_qs, u""_qs, 2, u""_qs, u"."_qs);
     addRow("service port", u"export-ta --ta-connection x --source qor --service-port 70000"_qs, u""_qs, 2,
            u""_qs, u"."_qs);
+    addRow("lowest service port", u"export-ta --ta-connection x --source qor --service-port 1"_qs, u""_qs, 1,
+           u""_qs, u"Cannot connect to the time-attendance database"_qs);
     addRow("highest service port", u"export-ta --ta-connection x --source qor --service-port 65535"_qs,
            u""_qs, 1, u""_qs, u"Cannot connect to the time-attendance database"_qs);
     const QString range = u"Port number is invalid! Range:1-65535\n"_qs;
