@@ -20,10 +20,10 @@ struct Case
 {
     ExportLayout layout;
     QList<LayoutRow> rows;
-    Case(const QString& specs, const QString& patterns, const QString& settings = {})
+    Case(const QString& fields, const QString& patterns, const QString& settings = {})
     {
-        for (const QString& spec : specs.split(u';', Qt::SkipEmptyParts)) {
-            const QStringList p = spec.split(u'|');
+        for (const QString& field : fields.split(u';', Qt::SkipEmptyParts)) {
+            const QStringList p = field.split(u'|');
             rows.append({p[0], p[1]});
             layout.alignments.append(qint16(p[2].toInt()));
             layout.pads.append(p[3]);
