@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # fuzz.sh DIR [libFuzzer options...]: configures (once, with clang and -DTQ_FUZZ=ON) and builds the
 # fuzz targets into DIR, then runs each over its corpus tests/fuzz/corpus/<name>/ under ASan and
-# UBSan. Without options each target makes 10000 runs. New inputs go to a scratch folder, so the
+# UBSan; the two INI readers also start from the shipped layouts in resources/layouts/. Without options each target makes 10000 runs. New inputs go to a scratch folder, so the
 # committed corpus is not changed; a finding stops the script, and its input is kept as
 # DIR/fuzz-findings/<name>/crash-* (add it to the corpus once the fault is mended).
 set -euo pipefail
@@ -28,8 +28,10 @@ for corpus in "$root"/tests/fuzz/corpus/*/; do
     findings="$dir/fuzz-findings/$name"
     scratch=$(mktemp -d)
     mkdir -p "$findings"
+    seeds=("$corpus")
+    case $name in layoutfile | inifile) seeds+=("$root/resources/layouts") ;; esac
     if ! "$dir/tests/fuzz/fuzz-$name" -seed=1 -artifact_prefix="$findings/" "${options[@]}" \
-        "$scratch" "$corpus" >"$findings/log.txt" 2>&1; then
+        "$scratch" "${seeds[@]}" >"$findings/log.txt" 2>&1; then
         tail -n 40 "$findings/log.txt"
         rm -rf "$scratch"
         echo "fuzz-$name found a fault; its input is in $findings" >&2
