@@ -144,8 +144,7 @@ void TestCli::help_data()
 
 void TestCli::help()
 {
-    QFETCH(QString, args);
-    QFETCH(QString, parts);
+    const auto [args, parts] = fetchColumns<QString, QString>("args", "parts");
     const CliRun r = cli(args.split(u' '));
     QCOMPARE(r.code, 0);
     QCOMPARE(r.err, QString());
@@ -263,11 +262,8 @@ void TestCli::refused_data()
 
 void TestCli::refused()
 {
-    QFETCH(QString, args);
-    QFETCH(QString, special);
-    QFETCH(int, code);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
+    const auto [args, special, code, out, err] =
+        fetchColumns<QString, QString, int, QString, QString>("args", "special", "code", "out", "err");
     const QByteArray node = QFile::encodeName(path(u"special"_qs));
     if (special == u"fifo")
         QCOMPARE(::mkfifo(node.constData(), 0600), 0);
@@ -293,8 +289,7 @@ void TestCli::settingsRoundTrip_data()
 
 void TestCli::settingsRoundTrip()
 {
-    QFETCH(QString, key);
-    QFETCH(QString, value);
+    const auto [key, value] = fetchColumns<QString, QString>("key", "value");
     const CliRun r = cli({u"settings-set"_qs, key, value});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QCOMPARE(cli({u"settings-get"_qs, key}).out, value + u'\n');
@@ -326,9 +321,7 @@ void TestCli::preview_data()
 
 void TestCli::preview()
 {
-    QFETCH(QString, layout);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
+    const auto [layout, out, err] = fetchColumns<QString, QString, QString>("layout", "out", "err");
     const QString text = u"[ZUNDataView]\r\nRows=2\r\nDelimiter=TAB\r\n"
                          u"[ZUNData\\ROW\\1]\r\nTextMatrix=Group\r\nFixedWidth=5\r\nAlignmentData=x\r\n"
                          u"spData=ศ\r\nFormatDateType=0\r\nFormatTimeType=0\r\n"
@@ -359,9 +352,7 @@ void TestCli::exports_data()
 
 void TestCli::exports()
 {
-    QFETCH(QString, options);
-    QFETCH(QString, out);
-    QFETCH(QByteArray, file);
+    const auto [options, out, file] = fetchColumns<QString, QString, QByteArray>("options", "out", "file");
     const CliRun r =
         cli(words(u"export --output {dir}/new.txt --layout-file {dir}/own.ini "_qs + options, m_dir->path()));
     QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -424,8 +415,7 @@ void TestCli::killedRun_data()
 // the chosen file with the earlier export or the complete new one.
 void TestCli::killedRun()
 {
-    QFETCH(QString, args);
-    QFETCH(QString, busy);
+    auto [args, busy] = fetchColumns<QString, QString>("args", "busy");
     QVERIFY(TestFiles::write(path(u"old.bin"_qs), generateLog(50000, 7) + QByteArray(1, '\0')));
     QVERIFY(TestFiles::write(path(u"new.bin"_qs), generateLog(200000, 8) + QByteArray(1, '\0')));
     QVERIFY(QFile::remove(paths().localDatabase()));

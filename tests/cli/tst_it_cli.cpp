@@ -160,14 +160,9 @@ void TestCliIntegration::download_data()
 
 void TestCliIntegration::download()
 {
-    QFETCH(QString, sim);
-    QFETCH(QString, local);
-    QFETCH(QString, options);
-    QFETCH(int, code);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
-    QFETCH(QString, status);
-    QFETCH(int, punches);
+    const auto [sim, local, options, code, out, err, status, punches] =
+        fetchColumns<QString, QString, QString, int, QString, QString, QString, int>(
+            "sim", "local", "options", "code", "out", "err", "status", "punches");
     // a log of five punches and 15 bytes more: with the extra byte the file ends on a whole record
     QVERIFY(TestFiles::write(m_dir->filePath(u"partial.bin"_qs), generateLog(5, 4) + QByteArray(15, '\x7f')));
     Tq90SimProcess terminal;
@@ -312,10 +307,8 @@ void TestCliIntegration::accessControlFailures_data()
 // A failed pull or a refused output leaves the facility's log and RALog as they were.
 void TestCliIntegration::accessControlFailures()
 {
-    QFETCH(QString, what);
-    QFETCH(int, code);
-    QFETCH(QString, out);
-    QFETCH(QString, err);
+    const auto [what, code, out, err] =
+        fetchColumns<QString, int, QString, QString>("what", "code", "out", "err");
     startQorSim();
     QorClient client;
     QCOMPARE(client.QorInitializeWithPassword(u"127.0.0.1"_qs, m_qor->port(), u"tarnish"_qs), 0);
@@ -412,8 +405,7 @@ void TestCliIntegration::fullDisk_data()
 // exits non-zero and the earlier file stays as it was.
 void TestCliIntegration::fullDisk()
 {
-    QFETCH(QString, what);
-    QFETCH(QString, file);
+    const auto [what, file] = fetchColumns<QString, QString>("what", "file");
     if (::geteuid() != 0)
         QSKIP("mounting the small file system to fill up needs root");
     QTemporaryDir mount;

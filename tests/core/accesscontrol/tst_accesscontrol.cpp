@@ -36,8 +36,7 @@ private Q_SLOTS:
     }
     void takeLine()
     {
-        QFETCH(QByteArray, buffer);
-        QFETCH(bool, tooLong);
+        auto [buffer, tooLong] = fetchColumns<QByteArray, bool>("buffer", "tooLong");
         bool overlong = !tooLong;
         QTEST(QorProtocol::takeLine(buffer, &overlong).value_or("-"), "line");
         QTEST(buffer, "rest");
@@ -55,8 +54,7 @@ private Q_SLOTS:
     }
     void hex()
     {
-        QFETCH(QString, text);
-        QFETCH(QByteArray, hex);
+        const auto [text, hex] = fetchColumns<QString, QByteArray>("text", "hex");
         if (text == u"-") {
             QVERIFY(!fromHex(hex));
             return;

@@ -67,9 +67,8 @@ private Q_SLOTS:
     }
     void initFailures()
     {
-        QFETCH(QByteArray, peer);
-        QFETCH(int, port);
-        QFETCH(QString, password);
+        const auto [peer, port, password] =
+            fetchColumns<QByteArray, int, QString>("peer", "port", "password");
         QorSimProcess sim;
         std::optional<FakePeer> fake;
         if (peer == "sim")
@@ -97,9 +96,8 @@ private Q_SLOTS:
     }
     void pullAnswers()
     {
-        QFETCH(QByteArray, answer);
-        QFETCH(int, result);
-        QFETCH(QString, error);
+        const auto [answer, result, error] =
+            fetchColumns<QByteArray, int, QString>("answer", "result", "error");
         FakePeer peer("QOR 1\nOK\n" + answer);
         QorClient client;
         client.setPullTimeout(500);

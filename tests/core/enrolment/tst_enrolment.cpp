@@ -26,10 +26,8 @@ private Q_SLOTS:
     }
     void userEntry()
     {
-        QFETCH(QString, userId);
-        QFETCH(QString, groupId);
-        QFETCH(int, finger);
-        QFETCH(QString, record);
+        const auto [userId, groupId, finger, record] =
+            fetchColumns<QString, QString, int, QString>("userId", "groupId", "finger", "record");
         EnrolUser r;
         r.EnrolMode = true;
         r.UserId = u"old"_qs;
@@ -59,10 +57,8 @@ private Q_SLOTS:
     }
     void fingerImage()
     {
-        QFETCH(int, bits);
-        QFETCH(int, bytes);
-        QFETCH(QSize, display);
-        QFETCH(QString, shown);
+        const auto [bits, bytes, display, shown] =
+            fetchColumns<int, int, QSize, QString>("bits", "bytes", "display", "shown");
         FingerImageView view;
         QVERIFY(!view.prepare(0, 48, 8) && !view.prepare(32, 0, 8) && !view.isPrepared());
         QCOMPARE(view.prepare(32, 48, bits), bits == 8);

@@ -70,10 +70,8 @@ private Q_SLOTS:
     }
     void iniWrite()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QString, section);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
+        const auto [before, section, key, value] =
+            fetchColumns<QByteArray, QString, QString, QString>("before", "section", "key", "value");
         QVERIFY(before.isNull() || TestFiles::write(path(), before));
         QCOMPARE(writeIniValue(section, key, value, path()), 1);
         QTEST(TestFiles::read(path()), "after");
@@ -88,8 +86,7 @@ private Q_SLOTS:
     }
     void readCuts()
     {
-        QFETCH(QString, value);
-        QFETCH(bool, layout);
+        const auto [value, layout] = fetchColumns<QString, bool>("value", "layout");
         QVERIFY(writeIniValue(u"text"_qs, u"k"_qs, value, path()));
         QTEST(layout ? readLayoutValue(u"text"_qs, u"k"_qs, path())
                      : readIniValue(u"text"_qs, u"k"_qs, {}, path()),
@@ -112,9 +109,7 @@ private Q_SLOTS:
     }
     void store()
     {
-        QFETCH(QString, key);
-        QFETCH(QString, value);
-        QFETCH(QString, refusal);
+        const auto [key, value, refusal] = fetchColumns<QString, QString, QString>("key", "value", "refusal");
         const QByteArray before("[text]\r\nA=1\r\n\r\n[next]\r\n");
         QVERIFY(TestFiles::write(path(), before));
         const Outcome stored = storeIniValue(u"text"_qs, key, value, path());
@@ -137,8 +132,7 @@ private Q_SLOTS:
     }
     void shift()
     {
-        QFETCH(QString, clear);
-        QFETCH(QString, stored);
+        const auto [clear, stored] = fetchColumns<QString, QString>("clear", "stored");
         const Expected<QString> shifted = shiftPassword(clear);
         QCOMPARE(shifted.ok() ? *shifted : shifted.error().left(29),
                  stored == u"-" ? u"The password cannot be stored"_qs : stored);
@@ -155,9 +149,8 @@ private Q_SLOTS:
     }
     void writerOnFailingDevice()
     {
-        QFETCH(int, limit);
-        QFETCH(QList<int>, chunks);
-        QFETCH(int, failingChunk);
+        const auto [limit, chunks, failingChunk] =
+            fetchColumns<int, QList<int>, int>("limit", "chunks", "failingChunk");
         FailDevice device(limit);
         QVERIFY(device.open(QIODevice::WriteOnly));
         CheckedFileWriter writer(device, u"export.txt"_qs);
@@ -180,8 +173,7 @@ private Q_SLOTS:
     }
     void fullFileSystemKeepsTheOldFile()
     {
-        QFETCH(QString, writer);
-        QFETCH(int, bytes);
+        const auto [writer, bytes] = fetchColumns<QString, int>("writer", "bytes");
         // a file that cannot be written again in whole once files may not grow past 4 KiB
         const QByteArray old = "[text]\r\nk=old\r\n;" + QByteArray(bytes, 'c') + "\r\n";
         QVERIFY(TestFiles::write(path(), old));

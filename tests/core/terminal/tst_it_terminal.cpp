@@ -89,9 +89,7 @@ private Q_SLOTS:
     }
     void connectFailures()
     {
-        QFETCH(int, port);
-        QFETCH(QByteArray, peer);
-        QFETCH(bool, close);
+        const auto [port, peer, close] = fetchColumns<int, QByteArray, bool>("port", "peer", "close");
         std::optional<FakePeer> fake;
         if (port < 0)
             fake.emplace(peer, close);
@@ -135,8 +133,7 @@ private Q_SLOTS:
     }
     void hostileTerminal()
     {
-        QFETCH(QString, behaviour);
-        QFETCH(bool, sessionSurvives);
+        const auto [behaviour, sessionSurvives] = fetchColumns<QString, bool>("behaviour", "sessionSurvives");
         QVERIFY(m_sim->ok(u"generate 20000"_qs));
         QVERIFY(m_sim->ok(u"misbehave GetLogData %1"_qs.arg(behaviour)));
         m_client->setTimeout(300);
@@ -181,9 +178,7 @@ private Q_SLOTS:
     }
     void sync()
     {
-        QFETCH(QString, fault);
-        QFETCH(Status, status);
-        QFETCH(QString, summary);
+        auto [fault, status, summary] = fetchColumns<QString, Status, QString>("fault", "status", "summary");
         QTemporaryDir dir;
         const AppPaths paths(dir.path());
         QVERIFY(m_sim->ok(u"generate 30"_qs) && m_sim->ok(u"punch 4242"_qs));

@@ -96,9 +96,7 @@ private Q_SLOTS:
     }
     void parser()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(qint64, max);
-        QFETCH(State, state);
+        const auto [bytes, max, state] = fetchColumns<QByteArray, qint64, State>("bytes", "max", "state");
         FrameParser parser(max);
         parser.append(bytes);
         QCOMPARE(parser.next(), state);
@@ -125,8 +123,7 @@ private Q_SLOTS:
     }
     void terminalsFile()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, read);
+        const auto [file, read] = fetchColumns<QByteArray, QString>("file", "read");
         const QString path = m_dir->filePath(u"terminals.ini"_qs);
         QVERIFY(file == "/" ? QDir().mkdir(path) : file.isEmpty() || TestFiles::write(path, file));
         const auto terminals = readTerminalsFile(path);
@@ -176,11 +173,8 @@ private Q_SLOTS:
     }
     void wholeRecords()
     {
-        QFETCH(int, records);
-        QFETCH(QByteArray, tail);
-        QFETCH(int, logBytes);
-        QFETCH(int, read);
-        QFETCH(int, partial);
+        const auto [records, tail, logBytes, read, partial] =
+            fetchColumns<int, QByteArray, int, int, int>("records", "tail", "logBytes", "read", "partial");
         QVERIFY(writeLog(::records(100, records) + tail));
         const auto result = convert(logBytes < 0 ? std::nullopt : std::optional<qint64>(logBytes));
         QCOMPARE(rows().size(), qMax(read, 0));
@@ -229,9 +223,8 @@ private Q_SLOTS:
     }
     void repeats()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(int, copies);
-        QFETCH(QByteArray, log);
+        const auto [before, copies, log] =
+            fetchColumns<QByteArray, int, QByteArray>("before", "copies", "log");
         QVERIFY(before.isEmpty() || (writeLog(before) && convert().ok()));
         const QString copy = u"('7','1','0','2024/03/04','08:00:00','0')"_qs;
         QVERIFY(!copies || executeStatement(db(), u"Insert into tblexport values "_qs +
@@ -280,9 +273,8 @@ private Q_SLOTS:
     }
     void verifiesStoredLog()
     {
-        QFETCH(QByteArray, fileAfter);
-        QFETCH(QString, removeHids);
-        QFETCH(QString, failure);
+        const auto [fileAfter, removeHids, failure] =
+            fetchColumns<QByteArray, QString, QString>("fileAfter", "removeHids", "failure");
         const QByteArray log = records(9) + records(7) + records(8);
         QVERIFY(writeLog(log + '\0') && convert(log.size()).ok());
         QVERIFY(writeLog(fileAfter));

@@ -226,9 +226,8 @@ void TestExportWindow::textExport_data()
 
 void TestExportWindow::textExport()
 {
-    QFETCH(QString, layout);
-    QFETCH(QString, choices);
-    QFETCH(QByteArray, expected);
+    const auto [layout, choices, expected] =
+        fetchColumns<QString, QString, QByteArray>("layout", "choices", "expected");
     open(layout);
     const QString selected = layout.size() > 1 ? layout : u"Default"_qs;
     const int fields = layout == u"Week" ? 4 : layout == u"One" ? 1 : 5;
@@ -417,8 +416,7 @@ void TestExportWindow::leavingEditorWithoutSave_data()
 // Leaving without Save discards the changes: no file written, the export window as it was.
 void TestExportWindow::leavingEditorWithoutSave()
 {
-    QFETCH(QString, opener);
-    QFETCH(QString, how);
+    const auto [opener, how] = fetchColumns<QString, QString>("opener", "how");
     QVERIFY(openEditor(qPrintable(opener)));
     const QString before = sample();
     const QStringList files = layoutFiles();

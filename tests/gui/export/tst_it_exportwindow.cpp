@@ -83,9 +83,7 @@ void TestItExportWindow::login_data()
 
 void TestItExportWindow::login()
 {
-    QFETCH(int, item);
-    QFETCH(QString, change);
-    QFETCH(QString, message);
+    const auto [item, change, message] = fetchColumns<int, QString, QString>("item", "change", "message");
     AccessControlLogin login = m_server.login();
     if (change == u"host")
         login.host = login.port = QString();
@@ -135,10 +133,8 @@ void TestItExportWindow::accessControlExport_data()
 
 void TestItExportWindow::accessControlExport()
 {
-    QFETCH(bool, yes);
-    QFETCH(QString, facility);
-    QFETCH(QString, message);
-    QFETCH(QString, uids);
+    const auto [yes, facility, message, uids] =
+        fetchColumns<bool, QString, QString, QString>("yes", "facility", "message", "uids");
     m_server.addLog(15, 3, 1, u"2024/01/09 08:00:00"_qs, 0);
     QVERIFY(m_server.exec(u"insert into FacDefinition(FacID) values (1)"_qs +
                           (facility.isEmpty() ? u""_qs : u", ("_qs + facility + u')')));

@@ -138,10 +138,8 @@ void TestMainWindow::sideBarRoutes_data()
 
 void TestMainWindow::sideBarRoutes()
 {
-    QFETCH(QList<int>, clicks);
-    QFETCH(QString, open);
-    QFETCH(bool, local);
-    QFETCH(QString, message);
+    const auto [clicks, open, local, message] =
+        fetchColumns<QList<int>, QString, bool, QString>("clicks", "open", "local", "message");
     for (int item : clicks) {
         if (m_session->main().sideBar().itemWithValue(item))
             m_session->clickItem(item);

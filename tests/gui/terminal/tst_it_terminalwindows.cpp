@@ -168,12 +168,9 @@ void TestItTerminalWindows::refusedConnects_data()
 
 void TestItTerminalWindows::refusedConnects()
 {
-    QFETCH(int, item);
-    QFETCH(QString, ip);
-    QFETCH(QString, port);
-    QFETCH(QString, message);
-    QFETCH(QString, title);
-    QFETCH(QString, status);
+    const auto [item, ip, port, message, title, status] =
+        fetchColumns<int, QString, QString, QString, QString, QString>("item", "ip", "port", "message",
+                                                                       "title", "status");
     open(item);
     connectTo(ip, port == u"closed" ? closedPort() : port);
     QCOMPARE(prompter().texts(), QStringList{message});
@@ -293,9 +290,7 @@ void TestItTerminalWindows::failedDownloads_data()
 // warns of it until a complete download.
 void TestItTerminalWindows::failedDownloads()
 {
-    QFETCH(QString, fault);
-    QFETCH(QString, label);
-    QFETCH(QString, message);
+    const auto [fault, label, message] = fetchColumns<QString, QString, QString>("fault", "label", "message");
     open();
     QSqlQuery q(Connections::get(Connections::LocalConnection));
     const QString logFile = m_session->paths().logFile();
