@@ -46,7 +46,7 @@ private Q_SLOTS:
 
 private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
-    AppPaths paths() const { return AppPaths(path(QStringLiteral("data"))); }
+    AppPaths paths() const { return AppPaths(path(u"data"_qs)); }
     CliRun cli(const QStringList& args) const { return runCli(paths().dataDir(), args); }
     // Every file under the folder with its bytes ("special" for pipes and devices).
     QHash<QString, QByteArray> files() const;
@@ -136,8 +136,7 @@ void TestCli::help_data()
         u"  --port N    The terminal's TCP port (default: 5001).\n;              database was shown to hold"_qs);
     addRow("sync", u"sync --help"_qs, u"  --days N              With --export-ta: the day;\n  --quiet  "_qs);
     addRow("version", u"--version"_qs,
-           QStringLiteral("tqtool-cli %1.%2.%3\n")
-               .arg(TQTOOL_VERSION_MAJOR)
+           u"tqtool-cli %1.%2.%3\n"_qs.arg(TQTOOL_VERSION_MAJOR)
                .arg(TQTOOL_VERSION_MINOR)
                .arg(TQTOOL_VERSION_PATCH));
 }

@@ -52,9 +52,9 @@ const QByteArray ThreeFields = "[ZUNDataView]\r\nRows=3\r\nDelimiter=,\r\nViewNa
                                "spData=*\r\nFormatDateType=1\r\nFormatTimeType=1\r\nFormatYear=EN\r\n"
                                "IN=I\r\nOUT=O\r\nINOnly=0\r\nOUTOnly=1\r\n";
 
-const QString Success = QStringLiteral("Export successfully");
-const QString DefaultSample = QStringLiteral("0000001,02,dd/MM/yyyy,HH:mm:ss,01");
-const QString WeekSample = QStringLiteral("00000;yyyy/MM/dd;HH:mm;0");
+const QString Success = u"Export successfully"_qs;
+const QString DefaultSample = u"0000001,02,dd/MM/yyyy,HH:mm:ss,01"_qs;
+const QString WeekSample = u"00000;yyyy/MM/dd;HH:mm;0"_qs;
 // Sorted by person as text, date and time.
 const QByteArray WeekAll =
     "00012;2024/05/31;09:15;2\r\n00007;2024/05/30;08:00;0\r\n00007;2024/05/30;17:00;0\r\n";

@@ -56,7 +56,7 @@ void TestMainWindow::layoutsStayAsDrawn()
     const auto record = [&lines](const QString& title, QWidget* window) {
         window->show();
         QCoreApplication::processEvents();
-        lines << title + QStringLiteral(" %1x%2").arg(window->width()).arg(window->height());
+        lines << title + u" %1x%2"_qs.arg(window->width()).arg(window->height());
         QStringList controls;
         for (const QWidget* control : window->findChildren<QWidget*>()) {
             if (!control->isVisibleTo(window) || control->objectName().startsWith(u"qt_"))
@@ -67,13 +67,12 @@ void TestMainWindow::layoutsStayAsDrawn()
                 name = QString::fromLatin1(control->metaObject()->className()) + u'"' +
                        control->property("text").toString().simplified() + u'"';
             const QPoint at = control->mapTo(window, QPoint(0, 0));
-            controls << QStringLiteral("  %1 %2,%3 %4x%5%6")
-                            .arg(name)
+            controls << u"  %1 %2,%3 %4x%5%6"_qs.arg(name)
                             .arg(at.x())
                             .arg(at.y())
                             .arg(control->width())
                             .arg(control->height())
-                            .arg(control->font().bold() ? QStringLiteral(" bold") : QString());
+                            .arg(control->font().bold() ? u" bold"_qs : QString());
         }
         controls.sort();
         lines << controls;

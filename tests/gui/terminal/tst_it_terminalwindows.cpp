@@ -25,11 +25,11 @@
 
 namespace {
 
-const QString Downloaded = QStringLiteral("ดึงข้อมูลเรียบร้อย");
-const QString EraseQuestion = QStringLiteral("You do want delete log?");
-const QString NoAnswer = QStringLiteral("Failed to connect to TQ90!");
-const QString PlaceFinger = QStringLiteral("วางนิ้วมือลงบน TQ90...");
-const QString Idle = QStringLiteral("cmdEnroll cmdVerify cmdIdentify cmdCapture cmdOpenDoor cmdExchangeKey");
+const QString Downloaded = u"ดึงข้อมูลเรียบร้อย"_qs;
+const QString EraseQuestion = u"You do want delete log?"_qs;
+const QString NoAnswer = u"Failed to connect to TQ90!"_qs;
+const QString PlaceFinger = u"วางนิ้วมือลงบน TQ90..."_qs;
+const QString Idle = u"cmdEnroll cmdVerify cmdIdentify cmdCapture cmdOpenDoor cmdExchangeKey"_qs;
 
 QString closedPort()
 {
@@ -191,10 +191,10 @@ void TestItTerminalWindows::downloadEraseAndClose()
     open();
     QCOMPARE(Gui::child<QLineEdit>(m_window, "txtPort")->text(), u"5001"_qs);
     // the connect menu entry does what the button does; the texts are stored as typed
-    connectTo(u" 127.0.0.1 "_qs, QStringLiteral(" %1 ").arg(m_sim.port()), true);
+    connectTo(u" 127.0.0.1 "_qs, u" %1 "_qs.arg(m_sim.port()), true);
     QVERIFY2(prompter().shown().isEmpty() && connected(), qPrintable(prompter().texts().join(u'\n')));
     QVERIFY(TestFiles::read(m_session->paths().settingsFile())
-                .contains(QStringLiteral("IP= 127.0.0.1 \r\nPort= %1 \r\n").arg(m_sim.port()).toLatin1()));
+                .contains(u"IP= 127.0.0.1 \r\nPort= %1 \r\n"_qs.arg(m_sim.port()).toLatin1()));
     // while the log is stored, the close box, the main window and the side bar are refused
     auto* frame = qobject_cast<QMdiSubWindow*>(m_window->parentWidget());
     bool busy = false;
@@ -356,7 +356,7 @@ void TestItTerminalWindows::enrolment()
     for (int sample = 1; sample <= 5; ++sample) {
         QTRY_COMPARE(lblMsg(), PlaceFinger);
         QVERIFY(m_sim.ok(u"place 1001 5"_qs));
-        QTRY_COMPARE(Gui::child<QLabel>(m_window, "lblProgress")->text(), QStringLiteral("%1/5").arg(sample));
+        QTRY_COMPARE(Gui::child<QLabel>(m_window, "lblProgress")->text(), u"%1/5"_qs.arg(sample));
         QTRY_COMPARE(lblMsg(), u"ยกนิ้วมือขึ้นออกจาก TQ90..."_qs);
         QVERIFY(m_sim.ok(u"lift"_qs));
     }
