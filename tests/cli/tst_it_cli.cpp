@@ -41,7 +41,6 @@ private Q_SLOTS:
     void download_data();
     void download();
     void exportToTimeAttendance();
-    void exportToTimeAttendanceByStoredSettings();
     void accessControlSource();
     void accessControlFailures_data();
     void accessControlFailures();
@@ -135,7 +134,7 @@ QStringList TestCliIntegration::transactions(const QString& columns)
 void TestCliIntegration::download_data()
 {
     // sim: console commands before the run (; between them), "stop" stops it; local: "garbage"
-    // for a database file that is none, "vanish" for one that silently keeps nothing
+    // for a database file that is none
     addColumns<QString, QString, QString, int, QString, QString, QString, int>(
         {"sim", "local", "options", "code", "out", "err", "status", "punches"});
     addRow("keep the log", u""_qs, u""_qs, u""_qs, 0, u"^Read 50 punches, 50 new.\n$"_qs, u"^$"_qs,
@@ -146,8 +145,6 @@ void TestCliIntegration::download_data()
            u"^(?!.*deleted)"_qs, u"not erased"_qs, u" 51 punches"_qs, 50);
     addRow("database that fails", u""_qs, u"garbage"_qs, u"--erase"_qs, 1, u"^(?!.*deleted)"_qs,
            u"dataexport.db.*not erased"_qs, u" 50 punches"_qs, -1);
-    addRow("store not shown", u""_qs, u"vanish"_qs, u"--erase"_qs, 1, u"^(?!.*deleted)"_qs,
-           u"is not in the local database.*not erased"_qs, u" 50 punches"_qs, 0);
     addRow("partial record", u"load {dir}/partial.bin"_qs, u""_qs, u"--erase"_qs, 1,
            u"^Read 5 punches, 5 new.\n$"_qs, u"15 bytes.*not erased"_qs, u"log 95 bytes"_qs, 5);
     addRow("impossible size", u"fake-size 4294967295"_qs, u""_qs, u"--erase"_qs, 1, u"^(?!.*deleted)"_qs,
@@ -175,15 +172,6 @@ void TestCliIntegration::download()
     }
     if (local == u"garbage")
         QVERIFY(TestFiles::write(AppPaths(dataDir()).localDatabase(), QByteArray(4096, 'x')));
-    if (local == u"vanish") {
-        QVERIFY(fillLocal(dataDir(), {}));
-        QVERIFY(openLocalDatabase(AppPaths(dataDir())).ok());
-        QVERIFY(executeStatement(
-                    Connections::get(Connections::LocalConnection),
-                    u"CREATE TRIGGER vanish BEFORE INSERT ON tblexport BEGIN SELECT RAISE(IGNORE); END"_qs)
-                    .ok());
-        Connections::close(Connections::LocalConnection);
-    }
     const CliRun r = cli(QStringList{u"download"_qs, u"--ip"_qs, u"127.0.0.1"_qs, u"--port"_qs,
                                      QString::number(terminal.port())} +
                          options.split(u' ', Qt::SkipEmptyParts));
@@ -210,34 +198,6 @@ void TestCliIntegration::exportToTimeAttendance()
     }
     QCOMPARE(transactions(u"TerminalID, HumanID, StampDateTime, StampStat, Process, Upload"_qs),
              QStringList{u"2|15|2567/01/15 10:00:00|OUT|0|1"_qs});
-    const CliRun bad =
-        cli({u"export-ta"_qs, u"--ta-connection"_qs, u"Driver={No Such Driver};Server=127.0.0.1;Port=1;"_qs});
-    QCOMPARE(bad.code, 1);
-    QVERIFY2(bad.err.contains(u"Cannot connect to the time-attendance database"_qs), qPrintable(bad.err));
-}
-
-// The time-attendance program's stored settings name a data source of the user's odbc.ini.
-void TestCliIntegration::exportToTimeAttendanceByStoredSettings()
-{
-    QVERIFY(fillLocal(dataDir(), Punches));
-    QProcessEnvironment env = m_server.postgres().processEnvironment();
-    QFile sources(env.value(u"ODBCINI"_qs));
-    QVERIFY(sources.open(QIODevice::Append));
-    sources.write(u"[CliTimeAttendance]\nDriver=%1\nServername=127.0.0.1\nPort=%2\n"_qs
-                      .arg(PostgresServer::driverName())
-                      .arg(m_server.postgres().port())
-                      .toUtf8());
-    sources.close();
-    QTemporaryDir config;
-    QVERIFY(QDir(config.path()).mkpath(u"ZUN Vantorel"_qs));
-    QVERIFY(TestFiles::write(config.filePath(u"ZUN Vantorel/Configuration Connection Tools.conf"_qs),
-                             "[General]\nDSN=CliTimeAttendance\nUID=tq\nPWD=\nDatabase=postgres\n"));
-    env.insert(u"XDG_CONFIG_HOME"_qs, config.path());
-    const CliRun r = runCli(dataDir(), {u"export-ta"_qs, u"--employees"_qs, u"2"_qs}, env);
-    QVERIFY2(r.code == 0, qPrintable(r.err));
-    QCOMPARE(r.out, u"Export successfully\n"_qs);
-    QCOMPARE(transactions(u"HumanID, StampDateTime, StampStat"_qs),
-             QStringList{u"2|2567/01/09 09:00:00|IN"_qs});
 }
 
 void TestCliIntegration::startQorSim()
