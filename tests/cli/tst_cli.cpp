@@ -2,7 +2,6 @@
 #include "core/platform/AppPaths.h"
 #include "core/platform/Cp874.h"
 #include "core/storage/Connections.h"
-#include "core/terminal/LogConversion.h"
 #include "core/terminal/LogRecord.h"
 #include "fixtures/CliRun.h"
 #include "fixtures/TestFiles.h"
@@ -41,7 +40,7 @@ const QByteArray ThreeFields = "[ZUNDataView]\r\nRows=3\r\nDelimiter=,\r\n"
 } // namespace
 
 // tqtool-cli with nothing to talk to: usage, settings, layouts, imports and exports of the local
-// database, refused targets, and runs killed midway.
+// database, and refused targets.
 class TestCli : public QObject
 {
     Q_OBJECT
@@ -74,6 +73,7 @@ private Q_SLOTS:
         QVERIFY(TestFiles::write(path(u"out.txt"_qs), "earlier export\r\n"));
         QVERIFY(QFile::link(p.localDatabase(), path(u"db-link"_qs)));
     }
+
     void help_data()
     {
         addColumns<QString, QString>({"args", "part"}); // part: a text the help holds as it stands
@@ -88,6 +88,7 @@ private Q_SLOTS:
                    .arg(TQTOOL_VERSION_MINOR)
                    .arg(TQTOOL_VERSION_PATCH));
     }
+
     void help()
     {
         const auto [args, part] = fetchColumns<QString, QString>("args", "part");
@@ -98,6 +99,7 @@ private Q_SLOTS:
         for (const QString& line : r.out.split(u'\n'))
             QVERIFY2(line.size() <= 79, qPrintable(line));
     }
+
     // Usage errors (2) and refusals (1): the message, and not a byte changed anywhere.
     void refused_data()
     {
@@ -203,6 +205,7 @@ private Q_SLOTS:
         addRow("three words to get", u"settings-get a b c"_qs, u""_qs, 2, u""_qs,
                u"Unexpected argument: c"_qs);
     }
+
     void refused()
     {
         const auto [args, special, code, out, err] =
@@ -221,6 +224,7 @@ private Q_SLOTS:
             qPrintable(r.err));
         QCOMPARE(files(), before);
     }
+
     void settingsRoundTrip_data()
     {
         addColumns<QString, QString>({"key", "value"});
@@ -229,6 +233,7 @@ private Q_SLOTS:
         addRow("inner quotes", u"PASSSQL"_qs, u"a\"b\""_qs);
         addRow("starts with a dash", u"Offset"_qs, u"-5"_qs);
     }
+
     void settingsRoundTrip()
     {
         const auto [key, value] = fetchColumns<QString, QString>("key", "value");
@@ -237,6 +242,7 @@ private Q_SLOTS:
         QCOMPARE(cli({u"settings-get"_qs, key}).out, value + u'\n');
         QCOMPARE(cli({u"settings-get"_qs, u"Missing"_qs, u"fallback"_qs}).out, u"fallback\n"_qs);
     }
+
     void layouts()
     {
         QTemporaryDir fresh;
@@ -250,6 +256,7 @@ private Q_SLOTS:
         QCOMPARE(r.code, 0);
         QCOMPARE(r.out + r.err, QString());
     }
+
     void preview_data()
     {
         addColumns<QString, QString, QString>({"layout", "out", "err"});
@@ -258,6 +265,7 @@ private Q_SLOTS:
         // a hand-made layout in code page 874 with a value the editor never writes: named, not fatal
         addRow("hand-made", u"งาน"_qs, u"03\tศ0000001ศ\n"_qs, u"งาน.ini.*AlignmentData"_qs);
     }
+
     void preview()
     {
         const auto [layout, out, err] = fetchColumns<QString, QString, QString>("layout", "out", "err");
@@ -273,6 +281,7 @@ private Q_SLOTS:
         QVERIFY2(err.isEmpty() ? r.err.isEmpty() : QRegularExpression(err).match(r.err).hasMatch(),
                  qPrintable(r.err));
     }
+
     void exports_data()
     {
         addColumns<QString, QString, QByteArray>({"options", "out", "file"});
@@ -288,6 +297,7 @@ private Q_SLOTS:
                QByteArray("0002,01,0\r\n"));
         addRow("no data", u"--employees 99"_qs, u" No data for export !!!\n"_qs, QByteArray());
     }
+
     void exports()
     {
         const auto [options, out, file] =
@@ -300,6 +310,7 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::read(path(u"new.txt"_qs)), file);
         QVERIFY(!QFile::exists(paths().stagingFile()));
     }
+
     void importCountsNewPunches()
     {
         QVERIFY(TestFiles::write(path(u"other.bin"_qs), generateLog(3, 9) + QByteArray(1, '\0')));
@@ -307,6 +318,7 @@ private Q_SLOTS:
         QCOMPARE(cli({u"import"_qs, path(u"other.bin"_qs)}).out, u"Read 3 punches, 0 new.\n"_qs);
         QCOMPARE(localPunches(paths().dataDir()), 5 + 3);
     }
+
     // Progress goes to standard error only when it is a terminal, and never with --quiet.
     void progressOnlyOnATerminal()
     {
@@ -339,49 +351,6 @@ private Q_SLOTS:
                      shown.contains(u"punches/s"_qs) && shown.endsWith(u"\r\x1b[K"_qs),
                  shown.toUtf8().toPercentEncoding(" /:").constData());
         QCOMPARE(quietOut + quietShown, QString());
-    }
-    void killedRun_data()
-    {
-        addColumns<QString, QString>({"args", "busy"}); // busy: a file that shows the run is under way
-        addRow("import", u"import {dir}/new.bin"_qs, u"dataexport.db-journal"_qs);
-        addRow("export", u"export --output {out}/out.txt --layout-file {dir}/own.ini"_qs, u"ZUN.BAK"_qs);
-    }
-    // Killed outright midway, a run leaves the database whole with its old or its new punches, and
-    // the chosen file with the earlier export or the complete new one.
-    void killedRun()
-    {
-        auto [args, busy] = fetchColumns<QString, QString>("args", "busy");
-        QVERIFY(TestFiles::write(path(u"old.bin"_qs), generateLog(50000, 7) + QByteArray(1, '\0')));
-        QVERIFY(TestFiles::write(path(u"new.bin"_qs), generateLog(200000, 8) + QByteArray(1, '\0')));
-        QVERIFY(QFile::remove(paths().localDatabase()));
-        QVERIFY(openLocalDatabase(paths()).ok());
-        QVERIFY(
-            convertLogToDatabase(path(u"old.bin"_qs), Connections::get(Connections::LocalConnection)).ok());
-        Connections::close(Connections::LocalConnection);
-        // the same run to its end on a copy
-        QTemporaryDir reference;
-        QVERIFY(QFile::copy(paths().localDatabase(), AppPaths(reference.path()).localDatabase()));
-        const CliRun complete = runCli(
-            reference.path(), words(QString(args).replace(u"{out}"_qs, reference.path()), m_dir->path()));
-        QCOMPARE(complete.code, 0);
-        const qint64 before = localPunches(paths().dataDir());
-        const qint64 completed = localPunches(reference.path());
-        QVERIFY(before > 0 && completed >= before);
-
-        QProcess run;
-        run.start(QStringLiteral(TQTOOL_CLI_PATH),
-                  QStringList{u"--data-dir"_qs, paths().dataDir()} +
-                      words(args.replace(u"{out}"_qs, m_dir->path()), m_dir->path()));
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(paths().dataDir() + u'/' + busy).size() > 0 ||
-                                     run.state() == QProcess::NotRunning,
-                                 60000);
-        run.kill();
-        QVERIFY(run.waitForFinished());
-        const qint64 after = localPunches(paths().dataDir());
-        QVERIFY2(after == before || after == completed, qPrintable(QString::number(after)));
-        const QByteArray output = TestFiles::read(path(u"out.txt"_qs));
-        QVERIFY(output == "earlier export\r\n" ||
-                output == TestFiles::read(reference.filePath(u"out.txt"_qs)));
     }
 
 private:

@@ -77,6 +77,7 @@ private Q_SLOTS:
         QVERIFY(
             executeStatement(Connections::get(Connections::TimeAttendanceConnection), TransactionTable).ok());
     }
+
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
@@ -85,6 +86,7 @@ private Q_SLOTS:
                                  u"delete from tblTransaction"_qs)
                     .ok());
     }
+
     void download_data()
     {
         // sim: console commands before the run (; between them), "stop" stops it; local: "garbage"
@@ -108,6 +110,7 @@ private Q_SLOTS:
         addRow("nobody listening", u"stop"_qs, u""_qs, u""_qs, 1, u"^Failed to connect to TQ90!\n$"_qs,
                u"^Internal socket error!\n$"_qs, u""_qs, -2);
     }
+
     void download()
     {
         const auto [sim, local, options, code, out, err, status, punches] =
@@ -140,6 +143,7 @@ private Q_SLOTS:
         if (code == 0 && punches > 0)
             QCOMPARE(TestFiles::read(AppPaths(dataDir()).logFile()).size(), punches * 16 + 1);
     }
+
     void exportToTimeAttendance()
     {
         QVERIFY(fillLocal(dataDir(), Punches));
@@ -153,6 +157,7 @@ private Q_SLOTS:
         QCOMPARE(transactions(u"TerminalID, HumanID, StampDateTime, StampStat, Process, Upload"_qs),
                  QStringList{u"2|15|2567/01/15 10:00:00|OUT|0|1"_qs});
     }
+
     // The same punches exported from the access-control server's log and from the local database
     // give the same file; export-ta with --pull delete empties the facility.
     void accessControlSource()
@@ -187,6 +192,7 @@ private Q_SLOTS:
         QCOMPARE(client.QorInitializeWithPassword(u"127.0.0.1"_qs, m_qor->port(), u"tarnish"_qs), 0);
         QCOMPARE(client.pendingLogs(1), std::optional<quint32>(0));
     }
+
     void accessControlFailures_data()
     {
         // what: "output" for an export to the local database, "facilities" for a broken server table,
@@ -197,6 +203,7 @@ private Q_SLOTS:
         addRow("server table gone", u"facilities"_qs, 1, u""_qs, u"Cannot read the facilities"_qs);
         addRow("wrong password", u"password"_qs, 1, u""_qs, u"password authentication failed"_qs);
     }
+
     // A failed pull or a refused output leaves the facility's log and RALog as they were.
     void accessControlFailures()
     {
@@ -225,6 +232,7 @@ private Q_SLOTS:
         QCOMPARE(m_server.rows(u"select count(*) from RALog"_qs), QStringList{u"0"_qs});
         QVERIFY(!QFile::exists(m_dir->filePath(u"out.txt"_qs)));
     }
+
     void sync()
     {
         Tq90SimProcess front, back;
@@ -261,6 +269,7 @@ private Q_SLOTS:
         QCOMPARE(transactions(u"HumanID"_qs), QStringList{u"4321"_qs});
         QVERIFY(!QFile::exists(AppPaths(dataDir()).syncLockFile()));
     }
+
     void secondSyncIsRefused()
     {
         Tq90SimProcess front;
@@ -283,6 +292,7 @@ private Q_SLOTS:
         QCOMPARE(cli({u"sync"_qs, u"--terminals"_qs, terminals}).code, 0);
         QVERIFY(front.command(u"status"_qs).contains(u" 0 punches"_qs));
     }
+
     void fullDisk_data()
     {
         addColumns<QString, QString>({"what", "file"}); // file: the one that must stay as it was
@@ -291,6 +301,7 @@ private Q_SLOTS:
         addRow("layout", u"layout"_qs, u"Default.ini"_qs);
         addRow("export", u"export"_qs, u"out.txt"_qs);
     }
+
     // On a small tmpfs filled to its last byte, each write fails with the system's reason, the run
     // exits non-zero and the earlier file stays as it was.
     void fullDisk()
@@ -360,6 +371,7 @@ private:
     {
         return runCli(dataDir(), args, m_server.postgres().processEnvironment());
     }
+
     QStringList transactions(const QString& columns);
     void startQorSim();
     QStringList qor() const
