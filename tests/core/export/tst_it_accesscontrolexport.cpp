@@ -32,18 +32,21 @@ private Q_SLOTS:
 
     void textExport_data()
     {
-        // text: RALog.UID as text, with person A12; choices: E the box, R 2024/01/09 alone, F terminal 1
+        // text: RALog.UID as text, with person A12; choices: E the box, R 2024/01/09 alone, F terminal 1,
+        // D RALog.Date of the type in the box
         addColumns<bool, QString, QString, QByteArray>({"text", "choices", "box", "file"});
         const QByteArray fifteen = "15,3,2024/01/09,08:00:00,1\r\n15,3,2024/01/09,17:30:00,2\r\n";
         const QByteArray seven = "7,1,2024/01/10,09:15:00,1\r\n";
         addRow("all, paired", false, "", "", fifteen + seven);
         addRow("number column, leading zeros", false, "E", "007, 15", seven + fifteen);
         addRow("text column holding other IDs", true, "E", "7", seven);
-        addRow("text column, typed as stored", true, "E", "A12",
+        addRow("text column, typed as stored", true, "E", "A12, 015",
                QByteArray("A12,3,2024/01/11,07:00:00,1\r\n"));
         addRow("range of whole days", false, "R", "", fifteen);
         addRow("terminal", false, "F", "", seven);
         addRow("no such person: no file", false, "E", "99", QByteArray());
+        addRow("text date column, range of whole days", false, "DR", "text", fifteen);
+        addRow("date column: at midnight", false, "DF", "date", QByteArray("7,1,2024/01/10,00:00:00,1\r\n"));
     }
     void textExport()
     {
@@ -51,10 +54,13 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([this] {
             m_server.exec(u"delete from RALog"_qs);
             m_server.exec(u"alter table RALog alter column UID type int using UID::int"_qs);
+            m_server.exec(u"alter table RALog alter column Date type timestamp using Date::timestamp"_qs);
         });
         m_server.addLog(15, 3, 1, u"2024/01/09 17:30:00"_qs, 0); // out of order: the query sorts
         m_server.addLog(15, 3, 1, u"2024/01/09 08:00:00"_qs, 0);
         m_server.addLog(7, 1, 2, u"2024/01/10 09:15:00"_qs, 1);
+        if (choices.contains(u'D'))
+            QVERIFY(m_server.exec(u"alter table RALog alter column Date type %1 using Date::%1"_qs.arg(box)));
         if (text) {
             QVERIFY(m_server.exec(u"alter table RALog alter column UID type varchar(20)"_qs));
             QVERIFY(m_server.exec(u"insert into RALog values ('A12', 3, 1, '2024-01-11 07:00:00', 1)"_qs));

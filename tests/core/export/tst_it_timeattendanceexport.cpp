@@ -2,6 +2,7 @@
 #include "core/export/TransactionWriter.h"
 #include "core/platform/AppPaths.h"
 #include "core/storage/Connections.h"
+#include "core/storage/TextStatement.h"
 #include "fixtures/PostgresServer.h"
 #include "fixtures/TestRows.h"
 
@@ -101,6 +102,10 @@ private Q_SLOTS:
                      report.error().contains(u"tblTransaction was left as it was"_qs),
                  qPrintable(report.error()));
         QCOMPARE(transactions(), earlier);
+        // a statement the driver refuses to prepare: its words, then the statement
+        const TextStatement refused(target(), u""_qs);
+        QVERIFY2(!refused.isValid() && refused.error().endsWith(u"length\nStatement: "_qs),
+                 qPrintable(refused.error()));
     }
     void refusedGroupsGoPunchByPunch()
     {

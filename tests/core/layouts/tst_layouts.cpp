@@ -164,7 +164,8 @@ private Q_SLOTS:
         addRow("2501 is Buddhist", date, ",", iso, "", "2501/01/02", "1958/01/02");
         addRow("2501 stays with TH", date, ",", iso, "TH", "2501/01/02", "2501/01/02");
         addRow("yy of a TH year", date, ",", "yy/MM/dd HH:mm", "TH", "2024/01/09", "67/01/09");
-        addRow("single letters", date, ",", "d/M/yyyy H:m:s", "", "2024/01/09", "9/1/2024");
+        addRow("single letters, a date at midnight", date, ",", "d/M/yyyy/H/m/s H:m:s", "", "2024/01/09",
+               "9/1/2024/0/0/0");
         addRow("29 February in the Buddhist era", date, ",", dmy, "TH", "2024/02/29", "29/02/2567");
         addRow("date counted one longer", "Date|10|0|.", ",", "ddMMyy HH:mm", "", "2024/05/31", "310524...");
         addRow("year 0", date, ",", dmy, "", "0000/01/09", "09/01/0000");

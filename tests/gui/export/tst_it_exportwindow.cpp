@@ -155,7 +155,13 @@ void TestItExportWindow::accessControlExport()
     const QString output = m_session->dataDir() + u"/qor.txt"_qs;
     prompter().queueAnswer(yes ? Prompter::Answer::Yes : Prompter::Answer::No);
     prompter().queueFileName(output);
+    const QWidget* bar = Gui::child(window, "ProgressBar1");
+    bool barShown = false; // with the last message
+    prompter().whileShown = [&] {
+        barShown = bar->isVisible();
+    };
     Gui::click(window, ta ? "cmdQORSQLtoTA" : "cmdQROSQLExport");
+    prompter().whileShown = {};
     if (facility.isEmpty())
         QVERIFY(m_server.exec(u"alter table FacDefinitionGone rename to FacDefinition"_qs));
     const QList<TestPrompter::Shown> shown = prompter().shown();
@@ -166,6 +172,7 @@ void TestItExportWindow::accessControlExport()
     if (!message.isEmpty())
         QVERIFY2(shown[1].text.contains(message), qPrintable(shown[1].text));
     QCOMPARE(shown.last().text == u"Export successfully", !uids.isEmpty());
+    QCOMPARE(barShown, !uids.isEmpty());
     QCOMPARE(prompter().fileAsks().size(), uids.isEmpty() || ta ? 0 : 1);
     QStringList written;
     for (const QByteArray& line : TestFiles::read(output).split('\n'))

@@ -348,6 +348,7 @@ void TestItTerminalWindows::enrolment()
     QWidget* picture = w("picImage");
     const QImage blank = picture->grab().toImage();
     QSignalSpy finished(&enrolmentWindow()->operation(), &FingerOperation::finished);
+    const QPoint messageAt = w("lblMsg")->pos();
     answerUserDialog(u"1001 3 5"_qs);
     Gui::click(m_window, "cmdEnroll");
     QCOMPARE(Gui::child<QLabel>(m_window, "Label2")->text(), u"Right thumb"_qs);
@@ -364,6 +365,7 @@ void TestItTerminalWindows::enrolment()
     QCOMPARE(lblMsg(), u"1001 is enrolled successfully!"_qs);
     QCOMPARE(m_sim.command(u"templates"_qs), u"ok templates 1 1001:3:5:6"_qs);
     QVERIFY(!w("barEnroll")->isVisible());
+    QCOMPARE(w("lblMsg")->pos(), messageAt); // the bar keeps its room
     QVERIFY(picture->grab().toImage() != blank);
     enabled(Idle);
     // the enrolled finger is verified; a capture waits for the finger until stopped
