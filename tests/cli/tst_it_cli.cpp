@@ -190,7 +190,7 @@ private Q_SLOTS:
                               u"3|7|2567/01/09 12:00:00|OUT"_qs}));
         QorClient client;
         QCOMPARE(client.QorInitializeWithPassword(u"127.0.0.1"_qs, m_qor->port(), u"tarnish"_qs), 0);
-        QCOMPARE(client.pendingLogs(1), std::optional<quint32>(0));
+        QCOMPARE(client.pendingLogs(0), std::optional<quint32>(0));
     }
 
     void accessControlFailures_data()
@@ -212,7 +212,7 @@ private Q_SLOTS:
         startQorSim();
         QorClient client;
         QCOMPARE(client.QorInitializeWithPassword(u"127.0.0.1"_qs, m_qor->port(), u"tarnish"_qs), 0);
-        const std::optional<quint32> pending = client.pendingLogs(1);
+        const std::optional<quint32> pending = client.pendingLogs(0);
         QVERIFY(pending && *pending > 0);
         const QString output = m_dir->filePath(what == u"output" ? u"dataexport.db"_qs : u"out.txt"_qs);
         QStringList args =
@@ -228,7 +228,7 @@ private Q_SLOTS:
         QCOMPARE(r.code, code);
         QCOMPARE(r.out, out);
         QVERIFY2(matches(err, r.err), qPrintable(r.err));
-        QCOMPARE(client.pendingLogs(1), pending);
+        QCOMPARE(client.pendingLogs(0), pending);
         QCOMPARE(m_server.rows(u"select count(*) from RALog"_qs), QStringList{u"0"_qs});
         QVERIFY(!QFile::exists(m_dir->filePath(u"out.txt"_qs)));
     }
@@ -401,15 +401,16 @@ QStringList TestCliIntegration::transactions(const QString& columns)
 void TestCliIntegration::startQorSim()
 {
     QVERIFY(m_server.reset());
-    QVERIFY(m_server.exec(u"insert into FacDefinition(FacID) values (1)"_qs));
+    // facility 0, the lowest there is
+    QVERIFY(m_server.exec(u"insert into FacDefinition(FacID) values (0)"_qs));
     // the connection window's settings, with the test server's driver
     const AppPaths paths(dataDir());
     QVERIFY(storeAccessControlLogin(m_server.login(), paths));
     QVERIFY(writeIniValue(u"text"_qs, u"DRIVERSQL"_qs, PostgresServer::driverName(), paths.settingsFile()));
-    QByteArray facilities = "facility 1\n";
+    QByteArray facilities = "facility 0\n";
     for (const QString& punch : Punches) {
         const QStringList f = punch.split(u' ');
-        facilities += u"log 1 %1 %2 1 %3 %4 %5\n"_qs.arg(f[0], f[1], f[2], f[3], f[4]).toUtf8();
+        facilities += u"log 0 %1 %2 1 %3 %4 %5\n"_qs.arg(f[0], f[1], f[2], f[3], f[4]).toUtf8();
     }
     m_qor = std::make_unique<QorSimProcess>();
     QVERIFY2(
