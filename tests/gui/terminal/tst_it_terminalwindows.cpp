@@ -376,6 +376,7 @@ void TestItTerminalWindows::enrolment()
     QVERIFY(m_sim.ok(u"lift"_qs));
     Gui::click(m_window, "cmdCapture");
     QTRY_COMPARE(lblMsg(), PlaceFinger);
+    QVERIFY(!enrolmentWindow()->operation().start(FingerOperation::Kind::Verify, 1)); // one at a time
     Gui::click(m_window, "cmdStop");
     QTRY_COMPARE(lblMsg(), u"Operation canceled by user!"_qs);
     enabled(Idle);
