@@ -17,6 +17,8 @@ if(WITH_ASAN)
     target_compile_options(tq_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
         -fno-sanitize-recover=undefined)
     target_link_options(tq_common INTERFACE -fsanitize=address,undefined)
+    # the standard library's own checks too: a disengaged optional or an index past the end stops
+    target_compile_definitions(tq_common INTERFACE _GLIBCXX_ASSERTIONS)
 endif()
 
 if(TQ_FUZZ)

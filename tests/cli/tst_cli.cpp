@@ -347,6 +347,7 @@ private Q_SLOTS:
         ::close(held);
         ::close(master);
         QCOMPARE(out, u"Read 20000 punches, 20000 new.\n"_qs);
+        QCOMPARE(localPunches(paths().dataDir()), 5 + 20000); // --data-dir DIR was taken
         QVERIFY2(shown.startsWith(u"\rImporting big.bin: "_qs) && shown.contains(u"20000/20000 punches"_qs) &&
                      shown.contains(u"punches/s"_qs) && shown.endsWith(u"\r\x1b[K"_qs),
                  shown.toUtf8().toPercentEncoding(" /:").constData());

@@ -89,8 +89,8 @@ private Q_SLOTS:
 
     void errorLineIsOneShortPrintableLine()
     {
-        const QByteArray line = error(DatabaseFailed, u"ข้อ\nline\t"_qs + QString(2000, u'x'));
-        QCOMPARE(line, "ERR 500 ????????? line " + QByteArray(MaxLine - 24, 'x') + '\n');
+        const QByteArray line = error(DatabaseFailed, u"ข้อ\nline\t~"_qs + QString(2000, u'x'));
+        QCOMPARE(line, "ERR 500 ????????? line ~" + QByteArray(MaxLine - 25, 'x') + '\n');
         QCOMPARE(error(NoSuchFacility, {}) + ok() + QorProtocol::ok(7), QByteArray("ERR 404\nOK\nOK 7\n"));
     }
 

@@ -1,4 +1,5 @@
 #include "core/export/ExportChoices.h"
+#include "core/export/ExportFilter.h"
 #include "core/export/TextExport.h"
 #include "core/storage/Connections.h"
 #include "fixtures/TestFiles.h"
@@ -142,6 +143,23 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::read(output()), expectedFile(letters, choices.contains(u'D')));
         QVERIFY(!QFile::exists(paths().stagingFile()));
         QCOMPARE(m_progress.value(), 100);
+    }
+    void longExportAndPersonKeys()
+    {
+        // more lines than the writer keeps at a time: each batch goes out whole
+        QVERIFY(executeStatement(db(), u"delete from tblexport"_qs).ok());
+        PreparedStatement insert(db(),
+                                 u"insert into tblexport values(?,'1','0','2024/02/01','08:00:00','0')"_qs);
+        QByteArray expected;
+        for (int hid = 1000; hid < 5000; ++hid) {
+            QVERIFY(insert.exec({QString::number(hid)}));
+            expected += QByteArray::number(hid) + ",1,2024/02/01,08:00:00,0\r\n";
+        }
+        QVERIFY(TextExport(paths(), m_progress).exportLocal({filter({}, {}), output()}, lineOf).ok());
+        QCOMPARE(TestFiles::read(output()), expected);
+        // IDs of up to 18 digits are numbers, longer ones text
+        QCOMPARE(QStringList({personKey(u"012345678901234567"_qs), personKey(u"0123456789012345678"_qs)}),
+                 QStringList({u"12345678901234567"_qs, u"0123456789012345678"_qs}));
     }
     void noChosenEmployeeInTheWorkTable()
     {

@@ -15,6 +15,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -38,6 +40,7 @@ private Q_SLOTS:
     void missingWindowIsReported();
     void placementAndFileFilters();
     void layoutsStayAsDrawn();
+    void programStartsOnItsDataDirectory();
 
 private:
     // Fails the test when a frame has lost its window or a kind of window is open twice.
@@ -105,6 +108,29 @@ void TestMainWindow::layoutsStayAsDrawn()
         QCOMPARE(actual.value(i), expected.value(i));
 }
 
+// The real program, given its data directory either way: shown, it stays until closed; with the
+// start-up probe set, it ends once the export window is painted.
+void TestMainWindow::programStartsOnItsDataDirectory()
+{
+    QTemporaryDir first, second;
+    QProcess shown;
+    shown.start(QStringLiteral(TQTOOL_PATH),
+                {u"-platform"_qs, u"offscreen"_qs, u"--data-dir"_qs, first.path()});
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(AppPaths(first.path()).exportFormatDir()).isDir(), 20000);
+    QVERIFY(!shown.waitForFinished(1000));
+    shown.kill();
+    shown.waitForFinished();
+    QProcess probed;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"TQTOOL_EXIT_WHEN_SHOWN"_qs, u"1"_qs);
+    probed.setProcessEnvironment(env);
+    probed.start(QStringLiteral(TQTOOL_PATH),
+                 {u"-platform"_qs, u"offscreen"_qs, u"--data-dir="_qs + second.path()});
+    QVERIFY(probed.waitForFinished(20000) && probed.exitCode() == 0);
+    QVERIFY(probed.readAllStandardOutput().startsWith("shown after "));
+    QVERIFY(QFileInfo(AppPaths(second.path()).exportFormatDir()).isDir());
+}
+
 void TestMainWindow::checkFrames()
 {
     QCoreApplication::sendPostedEvents();
@@ -140,10 +166,12 @@ void TestMainWindow::sideBarRoutes()
     const auto [clicks, open, local, message] =
         fetchColumns<QList<int>, QString, bool, QString>("clicks", "open", "local", "message");
     for (int item : clicks) {
-        if (m_session->main().sideBar().itemWithValue(item))
+        if (QTreeWidgetItem* entry = m_session->main().sideBar().itemWithValue(item)) {
+            QVERIFY(!entry->icon(0).isNull());
             m_session->clickItem(item);
-        else
+        } else {
             m_session->main().dxSideBar1_ItemClick(item);
+        }
     }
     checkFrames();
     QString got;

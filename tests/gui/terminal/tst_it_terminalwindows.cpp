@@ -162,6 +162,7 @@ void TestItTerminalWindows::refusedConnects_data()
     }
     addRow("terminal: port -1", 1, ip, u"-1"_qs, badPort, u""_qs, u""_qs);
     addRow("terminal: letters", 1, ip, u"abc"_qs, u"Type mismatch"_qs, u"connect"_qs, u""_qs);
+    addRow("terminal: the largest 32-bit number", 1, ip, u"2147483647"_qs, badPort, u""_qs, u""_qs);
     addRow("terminal: beyond 32 bits", 1, ip, u"99999999999"_qs, u"Overflow"_qs, u"connect"_qs, u""_qs);
     addRow("enrolment: letters", 4, ip, u"50o1"_qs, badPort, u""_qs, u""_qs);
 }
