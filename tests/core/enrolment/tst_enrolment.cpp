@@ -18,6 +18,7 @@ private Q_SLOTS:
         addRow("13 characters", "1234567890123", "1", 0, "The range of User ID could be 1-999999999999!");
         addRow("group 100", "5", "100", 0, range);
         addRow("group in Thai digits", "5", "๕", 0, range);
+        addRow("group with a sign", "5", "+5", 0, range);
         addRow("group beyond any integer", "5", "99999999999999999999999", 0, range);
         addRow("finger past the list", "5", "1", 10, "Finger ID could not be empty!");
         addRow("00, group 0, first finger", "00", "0", 0, "00|0|0|Left thumb|6");

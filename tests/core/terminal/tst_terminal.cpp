@@ -218,7 +218,7 @@ private Q_SLOTS:
         addRow("a long log twice over", QByteArray(), 0, half + half, n, n);
         addRow("converted again", records(100, 60), 0, records(100, 60), 0, 60);
         addRow("a longer log of the terminal", records(100, 60), 0, records(100, 80), 20, 80);
-        addRow("earlier copies kept once", QByteArray(), 3, records(7), 0, 1);
+        addRow("earlier copies kept once", QByteArray(), 2, records(7), 0, 1);
         addRow("a single earlier copy", QByteArray(), 1, records(7, 2), 1, 2);
     }
     void repeats()

@@ -17,6 +17,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -56,7 +57,8 @@ private:
 void TestMainWindow::layoutsStayAsDrawn()
 {
     QStringList lines;
-    const auto record = [&lines](const QString& title, QWidget* window) {
+    QTreeWidget noEntries;
+    const auto record = [&lines, &noEntries](const QString& title, QWidget* window) {
         window->show();
         QCoreApplication::processEvents();
         lines << title + u" %1x%2"_qs.arg(window->width()).arg(window->height());
@@ -76,6 +78,13 @@ void TestMainWindow::layoutsStayAsDrawn()
                             .arg(control->width())
                             .arg(control->height())
                             .arg(control->font().bold() ? u" bold"_qs : QString());
+            // and the side bar's entries: caption, font size and weight, icon
+            auto* tree = qobject_cast<QTreeWidget*>(const_cast<QWidget*>(control));
+            for (QTreeWidgetItemIterator it(tree ? tree : &noEntries); *it; ++it)
+                controls << u"  %1 entry \"%2\" %3pt%4%5"_qs.arg(name, (*it)->text(0))
+                                .arg((*it)->font(0).pointSize())
+                                .arg((*it)->font(0).bold() ? u" bold"_qs : QString())
+                                .arg((*it)->icon(0).isNull() ? QString() : u" icon"_qs);
         }
         controls.sort();
         lines << controls;
@@ -166,12 +175,10 @@ void TestMainWindow::sideBarRoutes()
     const auto [clicks, open, local, message] =
         fetchColumns<QList<int>, QString, bool, QString>("clicks", "open", "local", "message");
     for (int item : clicks) {
-        if (QTreeWidgetItem* entry = m_session->main().sideBar().itemWithValue(item)) {
-            QVERIFY(!entry->icon(0).isNull());
+        if (m_session->main().sideBar().itemWithValue(item))
             m_session->clickItem(item);
-        } else {
+        else
             m_session->main().dxSideBar1_ItemClick(item);
-        }
     }
     checkFrames();
     QString got;
