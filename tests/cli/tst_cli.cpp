@@ -78,7 +78,8 @@ private Q_SLOTS:
     {
         addColumns<QString, QString>({"args", "part"}); // part: a text the help holds as it stands
         addRow("--help", u"--help"_qs, u"usage: tqtool-cli [--data-dir DIR] COMMAND [options]\n"_qs);
-        addRow("export", u"export --help"_qs, u"(default: raw).\n"_qs);
+        addRow("export", u"export --help"_qs,
+               u"export --output FILE\n       (--layout NAME | --layout-file"_qs);
         addRow("export-ta", u"export-ta -h"_qs, u"  --quiet               Print nothing but errors"_qs);
         addRow("download", u"download --help"_qs,
                u"  --port N    The terminal's TCP port (default: 5001).\n"_qs);

@@ -65,6 +65,8 @@ private Q_SLOTS:
                QByteArray("[text]\r\nk= \"a;b\" \r\n"));
         addRow("into the first duplicate section", QByteArray("[text]\n\n[Text]\nP=9\n"), "TEXT", "P", "5",
                QByteArray("[text]\nP=5\r\n\n[Text]\nP=9\n"));
+        addRow("new section after a line without its end", QByteArray("[a]\nk=v"), "text", "IP", "1",
+               QByteArray("[a]\nk=v\r\n[text]\r\nIP=1\r\n"));
         addRow("key opening a section", QByteArray("[text]\n"), "text", "[x", "1",
                QByteArray("[text]\n[x=1\r\n"));
     }
