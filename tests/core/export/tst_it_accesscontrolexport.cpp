@@ -35,18 +35,19 @@ private Q_SLOTS:
         // text: RALog.UID as text, with person A12; choices: E the box, R 2024/01/09 alone, F terminal 1,
         // D RALog.Date of the type in the box
         addColumns<bool, QString, QString, QByteArray>({"text", "choices", "box", "file"});
-        const QByteArray fifteen = "15,3,2024/01/09,08:00:00,1\r\n15,3,2024/01/09,17:30:00,2\r\n";
-        const QByteArray seven = "7,1,2024/01/10,09:15:00,1\r\n";
+        const QByteArray fifteen = "15,3,1,2024/01/09,08:00:00,1\r\n15,3,1,2024/01/09,17:30:00,2\r\n";
+        const QByteArray seven = "7,1,2,2024/01/10,09:15:00,1\r\n";
         addRow("all, paired", false, "", "", fifteen + seven);
         addRow("number column, leading zeros", false, "E", "007, 15", seven + fifteen);
         addRow("text column holding other IDs", true, "E", "7", seven);
         addRow("text column, typed as stored", true, "E", "A12, 015",
-               QByteArray("A12,3,2024/01/11,07:00:00,1\r\n"));
+               QByteArray("A12,3,1,2024/01/11,07:00:00,1\r\n"));
         addRow("range of whole days", false, "R", "", fifteen);
         addRow("terminal", false, "F", "", seven);
         addRow("no such person: no file", false, "E", "99", QByteArray());
         addRow("text date column, range of whole days", false, "DR", "text", fifteen);
-        addRow("date column: at midnight", false, "DF", "date", QByteArray("7,1,2024/01/10,00:00:00,1\r\n"));
+        addRow("date column: at midnight", false, "DF", "date",
+               QByteArray("7,1,2,2024/01/10,00:00:00,1\r\n"));
     }
     void textExport()
     {
@@ -67,7 +68,7 @@ private Q_SLOTS:
         }
         const QString output = m_dir->filePath(u"out.txt"_qs);
         const auto lineFor = [](const PunchRecord& r) {
-            return QStringList{r.hid, r.fid, r.wDate, r.wTime, r.status}.join(u',');
+            return QStringList{r.hid, r.fid, r.gid, r.wDate, r.wTime, r.status}.join(u',');
         };
         const Expected<ExportReport> report =
             TextExport(paths(), m_progress)

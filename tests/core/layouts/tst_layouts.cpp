@@ -95,6 +95,7 @@ private Q_SLOTS:
         addRow("width 1", "AB", 2, 1, 1, "0", "A");
         addRow("counted length decides", "AB", 12, 5, 1, "0", "AB");
         addRow("pad added whole", "AB", 2, 4, 0, "xy", "ABxyxy");
+        addRow("counted length at the width: cut to it", "ABCD", 3, 3, 0, ".", "ABC");
     }
     void fitField()
     {
@@ -231,6 +232,8 @@ private Q_SLOTS:
         addRow("down last", "down", 3, "UID12:0a Date10:1b Time8:2c 00", 3);
         addRow("settings of the last", "set", 3, "UID12:0a Date10:1b Time15:0* 01", 3);
         addRow("settings of the header", "set", 0, "UID12:0a Date10:1b Time8:2c 10", 0);
+        addRow("IN-only cleared", "clear", 1, "UID12:0a Date10:1b Time8:2c 00", 1);
+        addRow("OUT-only cleared", "clear", 2, "UID12:0a Date10:1b Time8:2c 00", 2);
     }
     void fieldListEdits()
     {
@@ -252,6 +255,9 @@ private Q_SLOTS:
             list.setInOnly(true);
             list.setOutOnly(row != 0); // clearing the other box leaves this one
         }
+        for (const bool on : {true, false}) // a box ticked and cleared: row 1 IN-only, row 2 OUT-only
+            if (edit == u"clear")
+                row == 1 ? list.setInOnly(on) : list.setOutOnly(on);
         QVERIFY(grid.row(0).field == u"ฟิลด์ข้อมูล" && grid.row(-1).field.isEmpty() &&
                 grid.row(grid.rowCount()).field.isEmpty() && grid.rowCount(grid.index(0, 0)) == 0);
         QCOMPARE(grid.data(grid.index(0, 0)).toString() + grid.data(grid.index(0, 1)).toString(),
