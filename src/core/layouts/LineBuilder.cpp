@@ -110,7 +110,10 @@ void appendPattern(Line& out, const QString& pattern, int year, int month, int d
     }
 }
 
-// Appends the "Date" value (see formatLayoutDate).
+// Appends the "Date" value of a line: wDate ("yyyy/MM/dd") rendered with the pattern; a year below
+// 2501 is a Christian-era year, from 2501 up a Buddhist-era one, and buddhistEra (the layout's year
+// form "TH") writes Buddhist-era years, else Christian-era years. A wDate not of that form is
+// written as it stands.
 void appendLayoutDate(Line& out, const QString& wDate, const QString& pattern, bool buddhistEra)
 {
     if (wDate.size() != 10 || wDate[4] != u'/' || wDate[7] != u'/') {
@@ -133,7 +136,8 @@ void appendLayoutDate(Line& out, const QString& wDate, const QString& pattern, b
     appendPattern(out, pattern, year, month, day, 0, 0, 0);
 }
 
-// Appends the "Time" value (see formatLayoutTime).
+// Appends the "Time" value: wTime ("H:m" or "H:m:s") rendered with the pattern; a wTime that is
+// not a time of day is written as it stands.
 void appendLayoutTime(Line& out, const QString& wTime, const QString& pattern)
 {
     const QStringView text = QStringView(wTime).trimmed();
@@ -221,20 +225,6 @@ QString fitField(const QString& value, qint16 length, qint16 width, qint16 align
     default:
         return value;
     }
-}
-
-QString formatLayoutDate(const QString& wDate, const QString& pattern, const QString& yearForm)
-{
-    Line out;
-    appendLayoutDate(out, wDate, pattern, yearForm == QStringLiteral("TH"));
-    return toQString(out);
-}
-
-QString formatLayoutTime(const QString& wTime, const QString& pattern)
-{
-    Line out;
-    appendLayoutTime(out, wTime, pattern);
-    return toQString(out);
 }
 
 LineBuilder::LineBuilder(const ExportLayout& layout, const QList<LayoutRow>& rows,

@@ -18,14 +18,6 @@ enum class ExportDataType { Raw, Filtered };
 // (an odd shortfall puts one pad more than needed), any other value leaves the value as it is.
 QString fitField(const QString& value, qint16 length, qint16 width, qint16 alignment, const QString& pad);
 
-// The "Date" value of a line: wDate ("yyyy/MM/dd") rendered with the pattern; a year below 2501
-// is a Christian-era year, from 2501 up a Buddhist-era one, and yearForm "TH" writes Buddhist-era
-// years, anything else Christian-era years. A wDate not of that form is written as it stands.
-QString formatLayoutDate(const QString& wDate, const QString& pattern, const QString& yearForm);
-// The "Time" value: wTime ("H:m" or "H:m:s") rendered with the pattern; a wTime that is not a
-// time of day is written as it stands.
-QString formatLayoutTime(const QString& wTime, const QString& pattern);
-
 // Builds lines for one layout and delimiter. The layout's widths and names are read once, so
 // an export builds its lines without reading them again for every punch.
 class LineBuilder final
