@@ -1,4 +1,5 @@
 #include "core/enrolment/FingerImageView.h"
+#include "core/enrolment/FingerOperation.h"
 #include "core/enrolment/UserEntry.h"
 #include "fixtures/TestRows.h"
 
@@ -41,6 +42,12 @@ private Q_SLOTS:
                                    .arg(r.Level)
                              : result.error() + r.UserId,
                  record + (result.ok() ? u""_qs : u"old"_qs));
+    }
+    void identifiedUser()
+    {
+        const QByteArray found = QByteArray("1001") + QByteArray(13, '\0');
+        QCOMPARE(FingerOperation::identifiedText(found), u"รหัส  1001"_qs);
+        QCOMPARE(FingerOperation::identifiedText(QByteArray(17, '\0')), u"รหัส  "_qs);
     }
     void fingerImage_data()
     {

@@ -232,6 +232,8 @@ private Q_SLOTS:
         addRow("down last", "down", 3, "UID12:0a Date10:1b Time8:2c 00", 3);
         addRow("settings of the last", "set", 3, "UID12:0a Date10:1b Time15:0* 01", 3);
         addRow("settings of the header", "set", 0, "UID12:0a Date10:1b Time8:2c 10", 0);
+        addRow("added: right-aligned, filled with 0", "add", 0, "UID12:0a Date10:1b Time8:2c Space1:10 00",
+               4);
         addRow("IN-only cleared", "clear", 1, "UID12:0a Date10:1b Time8:2c 00", 1);
         addRow("OUT-only cleared", "clear", 2, "UID12:0a Date10:1b Time8:2c 00", 2);
     }
@@ -247,6 +249,7 @@ private Q_SLOTS:
         const int selected = edit == u"remove" ? list.remove(row)
                              : edit == u"up"   ? list.moveUp(row)
                              : edit == u"down" ? list.moveDown(row)
+                             : edit == u"add"  ? list.add({u"Space"_qs, u"1"_qs})
                                                : row;
         if (edit == u"set") {
             list.setWidth(row, u"15"_qs);

@@ -34,8 +34,10 @@ private Q_SLOTS:
         QVERIFY(executeStatement(db, u"select * from tblMissing"_qs)
                     .error()
                     .endsWith(u"\nStatement: select * from tblMissing"_qs));
-        QCOMPARE(executeStatement(QSqlDatabase(), u"select 1"_qs).error(),
-                 u"The database connection is not open.\nStatement: select 1"_qs);
+        for (const QSqlDatabase& closed :
+             {QSqlDatabase(), QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"unopened"_qs)})
+            QCOMPARE(executeStatement(closed, u"select 1"_qs).error(),
+                     u"The database connection is not open.\nStatement: select 1"_qs);
         QVERIFY(TestFiles::write(paths.localDatabase(), QByteArray(4096, 'x')));
         QVERIFY(openLocalDatabase(paths).error().contains(paths.localDatabase()));
         QVERIFY(

@@ -175,7 +175,7 @@ void TestMainWindow::sideBarRoutes()
     const auto [clicks, open, local, message] =
         fetchColumns<QList<int>, QString, bool, QString>("clicks", "open", "local", "message");
     for (int item : clicks) {
-        if (m_session->main().sideBar().itemWithValue(item))
+        if (item >= 1 && item <= 6) // each in the real side bar
             m_session->clickItem(item);
         else
             m_session->main().dxSideBar1_ItemClick(item);
