@@ -1,6 +1,7 @@
 #include "core/export/TimeAttendanceExport.h"
 #include "core/export/TransactionWriter.h"
 #include "core/platform/AppPaths.h"
+#include "core/search/PunchSource.h"
 #include "core/storage/Connections.h"
 #include "core/storage/TextStatement.h"
 #include "fixtures/PostgresServer.h"
@@ -106,6 +107,20 @@ private Q_SLOTS:
         const TextStatement refused(target(), u""_qs);
         QVERIFY2(!refused.isValid() && refused.error().endsWith(u"length\nStatement: "_qs),
                  qPrintable(refused.error()));
+    }
+    // punches read through another driver than SQLite's: columns by name in any case, nulls kept
+    void punchesReadThroughOdbc()
+    {
+        LocalPunchSource source(target(), {u"select 0 as status, '08:00:00' as WTIME, '2024/01/09' as wdate, "
+                                           "null as gid, 1 as fid, 7 as hid"_qs,
+                                           {}});
+        QVERIFY(source.open());
+        SourceRow row;
+        QVERIFY(source.next(row).value() && !row.incomplete);
+        QCOMPARE(QStringList({row.punch.hid, row.punch.fid, row.punch.gid, row.punch.wDate, row.punch.wTime,
+                              row.code}),
+                 QStringList({u"7"_qs, u"1"_qs, QString(), u"2024/01/09"_qs, u"08:00:00"_qs, u"0"_qs}));
+        QVERIFY(!source.next(row).value());
     }
     void refusedGroupsGoPunchByPunch()
     {

@@ -262,7 +262,8 @@ private Q_SLOTS:
             if (edit == u"clear")
                 row == 1 ? list.setInOnly(on) : list.setOutOnly(on);
         QVERIFY(grid.row(0).field == u"ฟิลด์ข้อมูล" && grid.row(-1).field.isEmpty() &&
-                grid.row(grid.rowCount()).field.isEmpty() && grid.rowCount(grid.index(0, 0)) == 0);
+                grid.row(grid.rowCount()).field.isEmpty() && grid.rowCount(grid.index(0, 0)) == 0 &&
+                grid.columnCount() == 2);
         QCOMPARE(grid.data(grid.index(0, 0)).toString() + grid.data(grid.index(0, 1)).toString(),
                  u"ฟิลด์ข้อมูลความกว้าง"_qs);
         QStringList fields;

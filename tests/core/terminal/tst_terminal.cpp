@@ -75,6 +75,7 @@ private Q_SLOTS:
         QCOMPARE(QList<State>({parser.next(), parser.next(), parser.next()}),
                  QList<State>({State::Frame, State::Frame, State::NeedMore}));
         QCOMPARE(parser.payload(), QByteArray(1, char(Command::Hello)));
+        QCOMPARE(commandName(Command(0x0f)) + commandName(Command::Hello), u"0x0fInitialize"_qs);
     }
 
     void parser_data()

@@ -73,11 +73,12 @@ void TestMainWindow::layoutsStayAsDrawn()
                        control->property("text").toString().simplified() + u'"';
             const QPoint at = control->mapTo(window, QPoint(0, 0));
             controls << u"  %1 %2,%3 %4x%5%6"_qs.arg(name)
-                            .arg(at.x())
-                            .arg(at.y())
-                            .arg(control->width())
-                            .arg(control->height())
-                            .arg(control->font().bold() ? u" bold"_qs : QString());
+                                .arg(at.x())
+                                .arg(at.y())
+                                .arg(control->width())
+                                .arg(control->height())
+                                .arg(control->font().bold() ? u" bold"_qs : QString()) +
+                            (control->property("readOnly").toBool() ? u" read-only"_qs : QString());
             // and the side bar's entries: caption, font size and weight, icon
             auto* tree = qobject_cast<QTreeWidget*>(const_cast<QWidget*>(control));
             for (QTreeWidgetItemIterator it(tree ? tree : &noEntries); *it; ++it)
