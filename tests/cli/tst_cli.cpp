@@ -125,6 +125,8 @@ private Q_SLOTS:
                u""_qs, u"either --days"_qs);
         addRow("negative days", u"sync --terminals t --export-ta --days=-1"_qs, u""_qs, 2, u""_qs,
                u"--days takes"_qs);
+        addRow("days past a hundred years", u"sync --terminals t --export-ta --days 36501"_qs, u""_qs, 2,
+               u""_qs, u"--days takes"_qs);
         addRow("no output", u"export --layout Default"_qs, u""_qs, 2, u""_qs, usage);
         addRow("two layouts", u"export --output x --layout Default --layout-file y"_qs, u""_qs, 2, u""_qs,
                usage);

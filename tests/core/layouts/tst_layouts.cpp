@@ -1,5 +1,6 @@
 #include "core/layouts/DelimiterChoice.h"
 #include "core/layouts/ExportFieldList.h"
+#include "core/layouts/FieldPanel.h"
 #include "core/layouts/LayoutDraft.h"
 #include "core/layouts/LayoutFile.h"
 #include "core/layouts/LayoutNumbers.h"
@@ -414,6 +415,17 @@ private Q_SLOTS:
             QCOMPARE(grid.fieldCount(), 0);
             QCOMPARE(layout.delimiter, u"|"_qs);
         }
+    }
+    // The field panel of an empty list and of the header row shows no pad box.
+    void fieldPanelWithoutField()
+    {
+        LayoutGridModel grid;
+        FieldPanel shown = FieldPanel::forRow({}, grid, {}, 0);
+        shown.padShown = true;
+        QVERIFY(!FieldPanel::forRow(shown, grid, {}, 1).padShown);
+        grid.appendField({u"UID"_qs, u"8"_qs});
+        const FieldPanel header = FieldPanel::forRow(shown, grid, {}, 0);
+        QVERIFY(!header.padShown && !header.widthShown && !header.editable);
     }
     // The editor's draft becomes the export window's layout only when its file was written.
     void draftSave()
