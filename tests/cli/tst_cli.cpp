@@ -9,12 +9,10 @@
 
 #include <QDir>
 #include <QDirIterator>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -320,41 +318,6 @@ private Q_SLOTS:
         QCOMPARE(cli({u"import"_qs, path(u"other.bin"_qs)}).out, u"Read 3 punches, 3 new.\n"_qs);
         QCOMPARE(cli({u"import"_qs, path(u"other.bin"_qs)}).out, u"Read 3 punches, 0 new.\n"_qs);
         QCOMPARE(localPunches(paths().dataDir()), 5 + 3);
-    }
-
-    // Progress goes to standard error only when it is a terminal, and never with --quiet.
-    void progressOnlyOnATerminal()
-    {
-        const QString file = path(u"big.bin"_qs);
-        QVERIFY(TestFiles::write(file, generateLog(20000, 5) + QByteArray(1, '\0')));
-        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-        const QString terminal = QString::fromLocal8Bit(::ptsname(master));
-        // held open here too, so that what the program wrote stays readable after it ended
-        const int held = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
-        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
-        const auto importOnTerminal = [&](const QStringList& extra) {
-            QProcess p;
-            p.setStandardErrorFile(terminal);
-            p.start(QStringLiteral(TQTOOL_CLI_PATH),
-                    QStringList{u"--data-dir"_qs, paths().dataDir(), u"import"_qs, file} + extra);
-            p.waitForFinished(60000);
-            QByteArray shown;
-            char buffer[4096];
-            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
-                shown.append(buffer, n);
-            return std::make_pair(QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(shown));
-        };
-        const auto [out, shown] = importOnTerminal({});
-        const auto [quietOut, quietShown] = importOnTerminal({u"--quiet"_qs});
-        ::close(held);
-        ::close(master);
-        QCOMPARE(out, u"Read 20000 punches, 20000 new.\n"_qs);
-        QCOMPARE(localPunches(paths().dataDir()), 5 + 20000); // --data-dir DIR was taken
-        QVERIFY2(shown.startsWith(u"\rImporting big.bin: "_qs) && shown.contains(u"20000/20000 punches"_qs) &&
-                     shown.contains(u"punches/s"_qs) && shown.endsWith(u"\r\x1b[K"_qs),
-                 shown.toUtf8().toPercentEncoding(" /:").constData());
-        QCOMPARE(quietOut + quietShown, QString());
     }
 
 private:

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QLockFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlRecord>
@@ -25,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
@@ -60,9 +62,9 @@ bool matches(const QString& pattern, const QString& text)
 
 } // namespace
 
-// tqtool-cli against real peers on loopback: tq90-sim for downloads and syncs, PostgreSQL through
-// psqlODBC for the time-attendance export, qor-sim and its database for the access-control source;
-// and every file it replaces on a file system that is full.
+// tqtool-cli against real peers on loopback: tq90-sim for downloads (also on a terminal) and syncs,
+// PostgreSQL through psqlODBC for the time-attendance export, qor-sim and its database for the access-control
+// source; and every file it replaces on a file system that is full.
 class TestCliIntegration : public QObject
 {
     Q_OBJECT
@@ -363,6 +365,45 @@ private Q_SLOTS:
         QVERIFY2(message.contains(file + u": No space left on device"_qs), qPrintable(message));
         QCOMPARE(TestFiles::read(kept), before);
         QVERIFY(terminal.command(u"status"_qs).contains(u" 50 punches"_qs));
+    }
+
+    // Progress goes to standard error only when it is a terminal, and never with --quiet.
+    void progressOnlyOnATerminal()
+    {
+        Tq90SimProcess sim;
+        QVERIFY(sim.start({u"--generate"_qs, u"20000"_qs}));
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const QString terminal = QString::fromLocal8Bit(::ptsname(master));
+        // held open here too, so that what the program wrote stays readable after it ended
+        const int held = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+        ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+        const auto downloadOnTerminal = [&](const QStringList& extra) {
+            QProcess p;
+            p.setStandardErrorFile(terminal);
+            p.start(QStringLiteral(TQTOOL_CLI_PATH),
+                    QStringList{u"--data-dir"_qs, dataDir(), u"download"_qs, u"--ip"_qs, u"127.0.0.1"_qs,
+                                u"--port"_qs, QString::number(sim.port())} +
+                        extra);
+            p.waitForFinished(60000);
+            QByteArray shown;
+            char buffer[4096];
+            for (ssize_t n; (n = ::read(master, buffer, sizeof buffer)) > 0;)
+                shown.append(buffer, n);
+            return std::make_pair(QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(shown));
+        };
+        const auto [out, shown] = downloadOnTerminal({});
+        const auto [quietOut, quietShown] = downloadOnTerminal({u"--quiet"_qs});
+        ::close(held);
+        ::close(master);
+        QCOMPARE(out, u"Read 20000 punches, 20000 new.\n"_qs);
+        QCOMPARE(localPunches(dataDir()), 20000); // --data-dir DIR was taken
+        // each phase under its own name
+        QVERIFY2(shown.startsWith(u"\rDownloading: "_qs) &&
+                     shown.contains(u"Storing: 20000/20000 punches"_qs) && shown.contains(u"punches/s"_qs) &&
+                     shown.endsWith(u"\r\x1b[K"_qs),
+                 shown.toUtf8().toPercentEncoding(" /:").constData());
+        QCOMPARE(quietOut + quietShown, QString());
     }
 
 private:

@@ -106,8 +106,9 @@ private Q_SLOTS:
     }
     void numbersAndDates_data()
     {
-        // "width": a width box read; "date": a date of either era in the Christian era; "option": the
-        // delimiter option a loaded delimiter selects; "keys": the last key pressed, then the width typed
+        // "width": a width box read; "whole": a whole number of a layout file ("-": none); "date": a date of
+        // either era in the Christian era; "option": the delimiter option a loaded delimiter selects; "keys":
+        // the last key pressed, then the width typed
         addColumns<QString, QString, QString>({"kind", "text", "result"});
         addRow("blanks and tab before", "width", " \t17", "17");
         addRow("leading number", "width", "5x", "5");
@@ -116,6 +117,10 @@ private Q_SLOTS:
         addRow("plus", "width", "+4", "4");
         addRow("half to even, down", "width", "2.5", "2");
         addRow("half to even, up", "width", "3.5", "4");
+        addRow("whole number at the top", "whole", " 32767 ", "32767");
+        addRow("whole number past it", "whole", "32768", "-");
+        addRow("whole number at the bottom", "whole", "-32768", "-32768");
+        addRow("whole numbers in tens", "whole", "a", "-");
         addRow("Buddhist era", "date", "2567/01/09", "2024/01/09");
         addRow("2500 stays", "date", "2500/12/31", "2500/12/31");
         addRow("2501 lowered", "date", "2501/12/31", "1958/12/31");
@@ -142,7 +147,9 @@ private Q_SLOTS:
         WidthEntry entry;
         if (kind == u"keys" && text[0] != u' ')
             entry.keyPressed(text[0].unicode());
+        const std::optional<qint16> whole = LayoutNumbers::wholeInt16(text);
         QTEST(kind == u"width"    ? QString::number(LayoutNumbers::width(text))
+              : kind == u"whole"  ? (whole ? QString::number(*whole) : u"-"_qs)
               : kind == u"date"   ? christianDateText(text)
               : kind == u"option" ? QString::number(DelimiterChoice::optionOf(text))
                                   : QString::number(entry.accepts(text.mid(1))),
