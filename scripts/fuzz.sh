@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # fuzz.sh DIR [libFuzzer options...]: configures (once, with clang and -DTQ_FUZZ=ON) and builds the
 # fuzz targets into DIR, then runs each over its corpus tests/fuzz/corpus/<name>/ under ASan and
-# UBSan; the two INI readers also start from the shipped layouts in resources/layouts/. Without options each target makes 10000 runs. New inputs go to a scratch folder, so the
-# committed corpus is not changed; a finding stops the script, and its input is kept as
+# UBSan; the two INI readers also start from the shipped layouts in resources/layouts/. Without
+# options each target makes 10000 runs. New inputs go to a scratch folder, so the committed corpus
+# is not changed; a finding stops the script, and its input is kept as
 # DIR/fuzz-findings/<name>/crash-* (add it to the corpus once the fault is mended).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -266,9 +266,14 @@ private Q_SLOTS:
             list.setInOnly(true);
             list.setOutOnly(row != 0); // clearing the other box leaves this one
         }
-        for (const bool on : {true, false}) // a box ticked and cleared: row 1 IN-only, row 2 OUT-only
-            if (edit == u"clear")
-                row == 1 ? list.setInOnly(on) : list.setOutOnly(on);
+        if (edit == u"clear" && row == 1) { // the IN-only box ticked, then cleared
+            list.setInOnly(true);
+            list.setInOnly(false);
+        }
+        if (edit == u"clear" && row == 2) { // the OUT-only box
+            list.setOutOnly(true);
+            list.setOutOnly(false);
+        }
         QVERIFY(grid.row(0).field == u"ฟิลด์ข้อมูล" && grid.row(-1).field.isEmpty() &&
                 grid.row(grid.rowCount()).field.isEmpty() && grid.rowCount(grid.index(0, 0)) == 0 &&
                 grid.columnCount() == 2);
